@@ -227,7 +227,8 @@ TEST(EntryName, Rules)
         {"a\\b\\c.txt", NameFault::None},
         {"..foo", NameFault::None},
         {"foo..", NameFault::None},
-        {"con.d\\file", NameFault::None},
+        {"cone\\file", NameFault::None},
+        {"con.d\\file", NameFault::DeviceName},
         {"COM0", NameFault::None},
         {"\xC4\xE3\xBA\xC3\\\xCA\xC0\xBD\xE7.txt", NameFault::None}, // GBK folder and file
         {"\x81\x5C" "file", NameFault::None},                       // trail byte 0x5C is no separator
