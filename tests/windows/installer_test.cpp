@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+
 #include "common/product.h"
 #include "install/installer.h"
 #include "windows_test_support.h"
@@ -222,6 +225,52 @@ TEST_F(InstallerTest, MissingDriveFailsAtTheLogAndWritesNothing)
     EXPECT_TRUE(m_host.statusTexts.empty());
     EXPECT_TRUE(m_host.positions.empty());
     EXPECT_FALSE(Exists("Q:\\Ombrel"));
+}
+
+// Builds data.dat as a sparse file: header and table, then `contentBytes` of
+// zeros that take no disk space.
+bool WriteSparsePackage(const std::string& path, const Bytes& headerAndTable, std::uint64_t contentBytes)
+{
+    if (!WriteBytes(path, headerAndTable))
+        return false;
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(headerAndTable.size() + contentBytes);
+    const bool ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return ok;
+}
+
+std::uint64_t FileSize(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+TEST_F(InstallerTest, ContentsOfTwoGigabytesOrMoreInstallAndTheBarReachesItsEnd)
+{
+    const std::int32_t largest = std::numeric_limits<std::int32_t>::max();
+    const std::uint64_t total = static_cast<std::uint64_t>(largest) + 100;
+    ASSERT_TRUE(WriteSparsePackage(PackagePath(), Header(2) + Entry(largest, "big.bin") + Entry(100, "tail.bin"), total));
+
+    const int result = Install();
+    const std::uint64_t bigSize = FileSize(m_target + "big.bin");
+    const std::uint64_t tailSize = FileSize(m_target + "tail.bin");
+    std::filesystem::remove_all(m_work); // two gigabytes: do not keep them until TearDown
+
+    ASSERT_EQ(result, INSTALL_OK);
+    EXPECT_EQ(bigSize, static_cast<std::uint64_t>(largest));
+    EXPECT_EQ(tailSize, 100u);
+    ASSERT_EQ(m_host.ranges.size(), 1u);
+    EXPECT_GT(m_host.ranges[0], largest / 4);
+    ASSERT_FALSE(m_host.positions.empty());
+    EXPECT_TRUE(std::is_sorted(m_host.positions.begin(), m_host.positions.end()));
+    EXPECT_GE(m_host.positions.front(), 0);
+    EXPECT_EQ(m_host.positions.back(), m_host.ranges[0]);
 }
 
 TEST_F(InstallerTest, FreeEntriesAfterAFailureAndRepeatedIsSafe)
