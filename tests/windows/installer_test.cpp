@@ -227,6 +227,30 @@ TEST_F(InstallerTest, MissingDriveFailsAtTheLogAndWritesNothing)
     EXPECT_FALSE(Exists("Q:\\Ombrel"));
 }
 
+// The test runner mounts a small file system (a few hundred KiB) at
+// C:\small-disk\ where it can; elsewhere this test is skipped.
+TEST_F(InstallerTest, DiskFullWhileWritingFailsWithTheTargetMessage)
+{
+    const std::string smallDisk = "C:\\small-disk\\";
+    ULARGE_INTEGER freeBytes;
+    if (!IsDirectory(smallDisk) || !GetDiskFreeSpaceExA(smallDisk.c_str(), &freeBytes, nullptr, nullptr) ||
+        freeBytes.QuadPart > 4u * 1024 * 1024)
+        GTEST_SKIP() << "no small disk at " << smallDisk;
+
+    WritePackage(Package({{"first.txt", Content(10, 1)}, {"huge.bin", Content(8 * 1024 * 1024, 2)}}));
+    g_strInstallDir = smallDisk + "target\\";
+    const int result = Install();
+    const std::string log = ReadText(g_strInstallDir + "install.log");
+    const Bytes first = ReadBytes(g_strInstallDir + "first.txt");
+    std::filesystem::remove_all(g_strInstallDir);
+
+    EXPECT_EQ(result, INSTALL_E_CREATE);
+    EXPECT_EQ(m_installer.InstallState(), INSTALL_RUNNING);
+    EXPECT_EQ(m_host.messages, std::vector<std::string>({kTargetCreateMessage}));
+    EXPECT_EQ(first, Content(10, 1));
+    EXPECT_EQ(log, "[FILE] first.txt\r\n[FILE] huge.bin\r\n");
+}
+
 // Builds data.dat as a sparse file: header and table, then `contentBytes` of
 // zeros that take no disk space.
 bool WriteSparsePackage(const std::string& path, const Bytes& headerAndTable, std::uint64_t contentBytes)
