@@ -1,8 +1,10 @@
 #include "datpack_fixture.h"
 
+#include <csignal>
 #include <sys/stat.h>
 
 #include "common/byte_stream.h"
+#include "tools/datpack/os.h"
 #include "tools/datpack/pack.h"
 
 using namespace dptest;
@@ -196,6 +198,23 @@ TEST_F(DatpackCreate, FileThatChangesSizeAfterTheScanFailsThePackage)
         EXPECT_FALSE(WritePackage(files, sink, [](std::uint64_t) {}, error));
         EXPECT_NE(error.find(newSize < 50000 ? "shrank" : "grew"), std::string::npos) << error;
     }
+}
+
+TEST_F(DatpackCreate, InterruptStopsPackingThroughTheFailurePath)
+{
+    WriteFile(Path("tree/a.bin"), Pattern(100000, 1));
+    std::string error;
+    const auto converter = OpenCodePageText(936, error);
+    std::vector<PackSource> files;
+    ASSERT_TRUE(ScanTree(Path("tree"), {}, *converter, CodePage(936), files, error)) << error;
+
+    WatchForInterrupt();
+    std::raise(SIGINT);
+    CountingSink sink;
+    const bool written = WritePackage(files, sink, [](std::uint64_t) {}, error);
+    StopWatchingForInterrupt();
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, "interrupted");
 }
 
 } // namespace

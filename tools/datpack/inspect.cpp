@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/datpack/code_page_text.h"
+#include "tools/datpack/os.h"
 #include "tools/datpack/package_input.h"
 
 int RunList(const Options& options)
@@ -49,7 +50,7 @@ int RunVerify(const Options& options)
     for (;;) {
         std::size_t got = 0;
         if (!package.File().Read(buffer.data(), buffer.size(), got)) {
-            PrintError("read error after the last entry's contents");
+            PrintError("cannot read " + options.source.u8string() + " after the last entry's contents: " + LastErrorText());
             return kExitFailure;
         }
         if (got == 0)
