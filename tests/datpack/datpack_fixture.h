@@ -114,14 +114,14 @@ protected:
 
     RunResult Datpack(const std::vector<std::string>& arguments) const { return RunCommand(DATPACK_EXE, arguments); }
 
-    // Writes the package that the JSON `spec` describes (see make_package.py).
-    fs::path MakePackage(const std::string& spec, const std::string& name = "spec.dat") const
+    // Writes the package that the JSON `layout` describes (see make_package.py).
+    fs::path MakePackage(const std::string& layout, const std::string& name = "layout.dat") const
     {
-        const fs::path specPath = m_root / ".spec.json";
-        WriteFile(specPath, spec);
-        const RunResult result = RunCommand(PYTHON_EXE, {MAKE_PACKAGE_PY, "json", specPath.string(), Path(name).string()});
+        const fs::path layoutPath = m_root / ".layout.json";
+        WriteFile(layoutPath, layout);
+        const RunResult result = RunCommand(PYTHON_EXE, {MAKE_PACKAGE_PY, "json", layoutPath.string(), Path(name).string()});
         EXPECT_EQ(result.exitCode, 0) << result.err;
-        fs::remove(specPath);
+        fs::remove(layoutPath);
         return Path(name);
     }
 

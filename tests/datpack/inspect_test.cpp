@@ -41,7 +41,7 @@ TEST_F(DatpackInspect, VerifyAcceptsWhatTheInstallerAccepts)
 {
     struct Case {
         const char* what;
-        const char* spec;
+        const char* layout;
         const char* summary;
     };
     const Case cases[] = {
@@ -62,7 +62,7 @@ TEST_F(DatpackInspect, VerifyAcceptsWhatTheInstallerAccepts)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const fs::path package = MakePackage(c.spec);
+        const fs::path package = MakePackage(c.layout);
         const RunResult result = Datpack({"verify", package.string()});
         EXPECT_EQ(result.exitCode, 0) << result.err;
         EXPECT_EQ(result.out, package.string() + ": " + c.summary + "\n");
@@ -73,7 +73,7 @@ TEST_F(DatpackInspect, VerifyAcceptsWhatTheInstallerAccepts)
 // Entry 0 is always good, so the problem is found at entry 1 (offset 292).
 struct Malformed {
     const char* what;
-    std::string spec;
+    std::string layout;
     std::string problem;
     bool tableIsFine = false; // the table reads; only the contents are short
 };
@@ -130,7 +130,7 @@ TEST_F(DatpackInspect, VerifyAndListRefuseMalformedPackagesSayingWhereAndWhy)
 {
     for (const Malformed& c : MalformedPackages()) {
         SCOPED_TRACE(c.what);
-        const fs::path package = MakePackage(c.spec);
+        const fs::path package = MakePackage(c.layout);
         const RunResult verify = Datpack({"verify", package.string()});
         ExpectOneErrorLine(verify, package.string() + ": " + c.problem);
         EXPECT_TRUE(verify.out.empty());
@@ -150,7 +150,7 @@ TEST_F(DatpackInspect, ExtractWritesNothingForABrokenTable)
         if (c.tableIsFine)
             continue;
         SCOPED_TRACE(c.what);
-        const fs::path package = MakePackage(c.spec);
+        const fs::path package = MakePackage(c.layout);
         ExpectOneErrorLine(Datpack({"extract", package.string(), Path("out").string()}), c.problem);
         EXPECT_FALSE(fs::exists(Path("out")));
     }

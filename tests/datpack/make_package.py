@@ -6,8 +6,8 @@
       relative, backslash separated, in code page N (default 936), sorted by
       their encoded bytes.
 
-  make_package.py json SPEC OUT
-      Writes exactly what SPEC (a JSON file, or - for standard input)
+  make_package.py json LAYOUT OUT
+      Writes exactly what LAYOUT (a JSON file, or - for standard input)
       describes, well-formed or not:
         {"codepage": 936, "version": 1, "signature": "KX", "count": 2,
          "entries": [{"name": "a.txt", "content": "text"},
@@ -74,7 +74,7 @@ def write_tree(top, out, codepage):
                     package.write(chunk)
 
 
-def spec_entry(item, codec, index):
+def layout_entry(item, codec, index):
     if "name_hex" in item:
         name = bytes.fromhex(item["name_hex"])
     else:
@@ -89,17 +89,17 @@ def spec_entry(item, codec, index):
     return size, name, content
 
 
-def write_spec(spec, out):
-    codec = "cp%d" % spec.get("codepage", 936)
-    entries = [spec_entry(item, codec, i) for i, item in enumerate(spec.get("entries", []))]
-    data = header(spec.get("count", len(entries)), spec.get("version", 1),
-                  spec.get("signature", "KX").encode("ascii"),
-                  bytes.fromhex(spec.get("reserved_hex", "00" * 18)))
+def write_layout(layout, out):
+    codec = "cp%d" % layout.get("codepage", 936)
+    entries = [layout_entry(item, codec, i) for i, item in enumerate(layout.get("entries", []))]
+    data = header(layout.get("count", len(entries)), layout.get("version", 1),
+                  layout.get("signature", "KX").encode("ascii"),
+                  bytes.fromhex(layout.get("reserved_hex", "00" * 18)))
     data += b"".join(entry(size, name) for size, name, _ in entries)
     data += b"".join(content for _, _, content in entries)
-    data += bytes.fromhex(spec.get("trailing_hex", ""))
-    if "truncate_to" in spec:
-        data = data[:spec["truncate_to"]]
+    data += bytes.fromhex(layout.get("trailing_hex", ""))
+    if "truncate_to" in layout:
+        data = data[:layout["truncate_to"]]
     with open(out, "wb") as package:
         package.write(data)
 
@@ -114,11 +114,11 @@ def main(argv):
         write_tree(argv[1], argv[2], codepage)
     elif len(argv) == 3 and argv[0] == "json":
         if argv[1] == "-":
-            spec = json.load(sys.stdin)
+            layout = json.load(sys.stdin)
         else:
             with open(argv[1], encoding="utf-8") as source:
-                spec = json.load(source)
-        write_spec(spec, argv[2])
+                layout = json.load(source)
+        write_layout(layout, argv[2])
     else:
         raise SystemExit(__doc__)
 
