@@ -22,7 +22,6 @@ WINE_ENV_LOCALE=zh_CN.UTF-8
 WINE_ENV_ROOT=""
 WINE_ENV_TEMPLATE=""
 WINE_ENV_XVFB_PID=""
-WINE_ENV_PREFIXES=()
 
 wine_env_start() {
   if [ ! -x "$WINE_BIN" ]; then
@@ -77,7 +76,6 @@ wine_env_start_xvfb() {
 wine_env_boot() {
   local prefix="$WINE_ENV_ROOT/template" start=$SECONDS
   WINE_ENV_TEMPLATE="$prefix"
-  WINE_ENV_PREFIXES+=("$prefix")
   # No Mono or Gecko here, and their download prompts would block the boot.
   if ! (cd "$WINE_ENV_ROOT" &&
     WINEPREFIX="$prefix" WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mscoree,mshtml=" \
@@ -101,35 +99,36 @@ wine_env_fresh_prefix() {
   local prefix
   prefix=$(mktemp -d "$WINE_ENV_ROOT/prefix.XXXX") || return 1
   rmdir "$prefix" && cp -a "$WINE_ENV_TEMPLATE" "$prefix" || return 1
-  WINE_ENV_PREFIXES+=("$prefix")
   echo "$prefix"
 }
 
-# wine_run PREFIX PROGRAM ARGS...: runs in the current directory.
+# wine_run PREFIX PROGRAM ARGS...: runs in the current directory, for at
+# most WINE_RUN_TIMEOUT seconds when that is set.
 wine_run() {
   local prefix=$1
   shift
-  WINEPREFIX="$prefix" LC_ALL=$WINE_ENV_LOCALE "$WINE_BIN" "$@"
+  WINEPREFIX="$prefix" LC_ALL=$WINE_ENV_LOCALE \
+    ${WINE_RUN_TIMEOUT:+timeout "$WINE_RUN_TIMEOUT"} "$WINE_BIN" "$@"
 }
 
-# Process ids of everything Wine started for prefix $1 (they all carry its
-# WINEPREFIX in their environment, the wineserver included).
+# Process ids of everything Wine started for prefix $1, or for any prefix
+# under folder $1: they all carry WINEPREFIX in their environment, the
+# wineserver included.
 wine_env_pids() {
   local env pid
   for env in /proc/[0-9]*/environ; do
     pid=${env#/proc/}
     pid=${pid%/environ}
-    if tr '\0' '\n' 2>/dev/null <"$env" | grep -qxF "WINEPREFIX=$1"; then
+    if tr '\0' '\n' 2>/dev/null <"$env" |
+      awk -v p="WINEPREFIX=$1" '$0 == p || index($0, p "/") == 1 { found = 1 } END { exit !found }'; then
       echo "$pid"
     fi
   done
 }
 
-# Ends all programs in prefix $1 and waits for its wineserver to save the
-# registry and exit, so the prefix can be copied or removed.
-wine_env_stop_prefix() {
+# Waits up to 10 s for the processes of wine_env_pids $1 to end, then kills them.
+wine_env_wait_gone() {
   local i pids
-  WINEPREFIX="$1" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
   for ((i = 0; i < 100; i++)); do
     pids=$(wine_env_pids "$1")
     [ -z "$pids" ] && return 0
@@ -139,6 +138,13 @@ wine_env_stop_prefix() {
   kill -9 $pids 2>/dev/null || true
 }
 
+# Ends all programs in prefix $1 and waits for its wineserver to exit, so the
+# prefix can be copied or removed.
+wine_env_stop_prefix() {
+  WINEPREFIX="$1" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+  wine_env_wait_gone "$1"
+}
+
 wine_env_screenshot() {
   mkdir -p "$(dirname "$1")"
   import -display "$DISPLAY" -window root "$1"
@@ -146,10 +152,15 @@ wine_env_screenshot() {
 
 wine_env_cleanup() {
   local prefix i
-  for prefix in "${WINE_ENV_PREFIXES[@]}"; do
-    [ -d "$prefix" ] && wine_env_stop_prefix "$prefix"
-  done
-  WINE_ENV_PREFIXES=()
+  if [ -n "$WINE_ENV_ROOT" ]; then
+    # Every prefix made under the root, also those made in a subshell.
+    for prefix in "$WINE_ENV_ROOT"/template "$WINE_ENV_ROOT"/prefix.*; do
+      if [ -d "$prefix" ]; then
+        WINEPREFIX="$prefix" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+      fi
+    done
+    wine_env_wait_gone "$WINE_ENV_ROOT"
+  fi
   if [ -n "$WINE_ENV_XVFB_PID" ]; then
     kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
     for ((i = 0; i < 50; i++)); do
@@ -160,10 +171,6 @@ wine_env_cleanup() {
   fi
   if [ -n "$WINE_ENV_ROOT" ]; then
     rm -rf "$WINE_ENV_ROOT"
-    # Wine derives the ANSI code page from the locale: zh_CN gives 936. Only the
-# Wine processes get it, so the scripts' own tools keep their usual messages.
-WINE_ENV_LOCALE=zh_CN.UTF-8
-
-WINE_ENV_ROOT=""
+    WINE_ENV_ROOT=""
   fi
 }

@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Runs every test suite: the native build with its tests and a short fuzzing
+# run, the 64-bit Windows test programs under wine64, and the 32-bit Windows
+# build (compiled and linked only: 32-bit programs cannot run on this kernel).
+# Every step runs even when an earlier one failed; a summary ends the output
+# and the exit status is non-zero when anything failed.
+#
+#   scripts/test.sh            everything
+#   FUZZ_SECONDS=0 scripts/test.sh   skips the fuzzing run
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+REPO=$PWD
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+TEST_TIMEOUT=${TEST_TIMEOUT:-600}
+
+"$REPO/scripts/install-deps.sh"
+
+mkdir -p out
+RESULTS=out/test-summary.txt
+: >"$RESULTS"
+
+# step NAME COMMAND...: runs COMMAND in a subshell with errexit (so any failing
+# command inside fails the step) and records the outcome.
+step() {
+  local name=$1 start=$SECONDS rc
+  shift
+  echo
+  echo "=== $name"
+  set +e
+  (
+    set -e
+    "$@"
+  )
+  rc=$?
+  set -e
+  if [ $rc -eq 0 ]; then
+    echo "PASS  $name ($((SECONDS - start)) s)" >>"$RESULTS"
+  else
+    echo "FAIL  $name ($((SECONDS - start)) s, exit $rc)" >>"$RESULTS"
+  fi
+  return $rc
+}
+
+skip() {
+  echo "SKIP  $1" >>"$RESULTS"
+}
+
+native_build() {
+  cmake --preset native
+  cmake --build --preset native
+}
+
+native_ctest() {
+  ctest --test-dir build/native --output-on-failure
+}
+
+native_fuzz() {
+  local fuzzer=build/native/tests/fuzz/package_reader_fuzz
+  local work seeds
+  work=$(mktemp -d)
+  seeds="$work/seeds"
+  mkdir -p "$seeds" "$work/new" out/fuzz
+  # Seeds: a real package made from the sample files, when datpack can make one.
+  if build/native/tools/datpack/datpack create sample/files -o "$seeds/sample.dat" \
+    --codepage 936 >/dev/null 2>&1 && [ -s "$seeds/sample.dat" ]; then
+    echo "seed: package of sample/files ($(stat -c %s "$seeds/sample.dat") bytes)"
+  else
+    echo "seed: none (datpack could not pack sample/files)"
+    rm -f "$seeds/sample.dat"
+  fi
+  local corpora=("$work/new" "$seeds")
+  if [ -d tests/fuzz/corpus ]; then
+    corpora+=(tests/fuzz/corpus)
+  fi
+  # A crash input lands in out/fuzz/; replay it with: FUZZER FILE
+  local log=out/fuzz/fuzz.log rc=0
+  "$fuzzer" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=25 \
+    -print_final_stats=1 -artifact_prefix=out/fuzz/ "${corpora[@]}" >"$log" 2>&1 || rc=$?
+  rm -rf "$work"
+  if [ $rc -eq 0 ]; then
+    grep -E '^(Done|stat::)' "$log" || true
+  else
+    tail -n 80 "$log"
+    echo "fuzzer exit status $rc; full log: $log"
+  fi
+  return $rc
+}
+
+win_build() {
+  cmake --preset "$1"
+  cmake --build --preset "$1"
+}
+
+# Runs one Windows test program in its own copy of the booted prefix, from
+# C:\setup-tests\<name>\, where the tests expect to find their data files.
+win64_run_test() {
+  local exe=$1 name prefix dir log rc
+  name=$(basename "$exe" .exe)
+  prefix=$(wine_env_fresh_prefix)
+  dir="$prefix/drive_c/setup-tests/$name"
+  mkdir -p "$dir"
+  cp "$exe" "$dir/"
+  log="$WINE_ENV_ROOT/$name.log"
+  set +e
+  (cd "$dir" && WINE_RUN_TIMEOUT=$TEST_TIMEOUT wine_run "$prefix" "C:\\setup-tests\\$name\\$name.exe") \
+    </dev/null 2>&1 | sed -u 's/\r$//' | tee "$log"
+  rc=${PIPESTATUS[0]}
+  set -e
+  wine_env_stop_prefix "$prefix"
+  rm -rf "$prefix"
+  if [ "$rc" -ne 0 ]; then
+    echo "$name: exit status $rc$([ "$rc" -eq 124 ] && echo " (timed out after $TEST_TIMEOUT s)")"
+    return 1
+  fi
+  if ! grep -q '^\[  PASSED  \]' "$log"; then
+    echo "$name: no '[  PASSED  ]' line in its output"
+    return 1
+  fi
+}
+
+win64_tests() {
+  local exes=()
+  mapfile -t exes < <(find build/win64/tests -name '*_tests.exe' -type f | sort)
+  if [ ${#exes[@]} -eq 0 ]; then
+    echo "no *_tests.exe under build/win64/tests"
+    echo "FAIL  win64: no test programs were built" >>"$RESULTS"
+    return
+  fi
+  # shellcheck source=scripts/wine-env.sh
+  source "$REPO/scripts/wine-env.sh"
+  echo
+  echo "=== win64: wine prefix"
+  if ! wine_env_start; then
+    echo "FAIL  win64: wine prefix" >>"$RESULTS"
+    return
+  fi
+  local exe
+  for exe in "${exes[@]}"; do
+    step "win64: $(basename "$exe")" win64_run_test "$exe" || true
+  done
+  wine_env_cleanup
+}
+
+start=$SECONDS
+
+if step "native: build" native_build; then
+  step "native: ctest" native_ctest || true
+  if [ "$FUZZ_SECONDS" -gt 0 ]; then
+    step "native: fuzz package reader for ${FUZZ_SECONDS} s" native_fuzz || true
+  else
+    skip "native: fuzz (FUZZ_SECONDS=0)"
+  fi
+else
+  skip "native: ctest, fuzz (build failed)"
+fi
+
+if step "win64: build" win_build win64; then
+  # A subshell: the Wine environment (HOME, TMPDIR, Xvfb) ends with it.
+  (win64_tests)
+else
+  skip "win64: test programs (build failed)"
+fi
+
+step "win32: build" win_build win32 || true
+
+echo
+echo "=== Summary ($((SECONDS - start)) s)"
+cat "$RESULTS"
+passed=$(grep -c '^PASS' "$RESULTS" || true)
+failed=$(grep -c '^FAIL' "$RESULTS" || true)
+echo "test.sh: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
