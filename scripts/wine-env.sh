@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the other scripts: a throw-away Wine environment for one run.
 #
 #   wine_env_start             temp root, Xvfb, one booted template prefix
@@ -59,7 +60,8 @@ wine_env_start_xvfb() {
   disown "$WINE_ENV_XVFB_PID"
   for ((i = 0; i < 100; i++)); do
     if [ -s "$fdfile" ]; then
-      export DISPLAY=":$(head -n1 "$fdfile")"
+      DISPLAY=":$(head -n1 "$fdfile")"
+      export DISPLAY
       return 0
     fi
     if ! kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then
@@ -135,6 +137,7 @@ wine_env_wait_gone() {
     sleep 0.1
   done
   echo "wine-env: killing what is left in $1: $pids" >&2
+  # shellcheck disable=SC2086 # one id per word
   kill -9 $pids 2>/dev/null || true
 }
 
