@@ -86,8 +86,7 @@ int CPackageInstaller::InstallFiles()
 
         std::uint64_t copied = 0;
         while (copied < entry.ContentBytes()) {
-            const std::uint64_t left = entry.ContentBytes() - copied;
-            const std::size_t want = left < kCopyChunkSize ? static_cast<std::size_t>(left) : kCopyChunkSize;
+            const std::size_t want = NextChunkSize(entry.ContentBytes() - copied);
             std::size_t delivered = 0;
             if (!reader.ReadContent(static_cast<std::int64_t>(i), buffer.data(), want, delivered))
                 return Fail(ResultFor(reader.Problem().fault), kFormatMessage);

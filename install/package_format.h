@@ -16,6 +16,12 @@ inline constexpr char kPackageSignature[2] = {'K', 'X'};
 // Contents are copied in chunks of this size; progress moves once per chunk.
 inline constexpr std::size_t kCopyChunkSize = 30720;
 
+// Bytes to request next while `left` content bytes of an entry remain.
+inline std::size_t NextChunkSize(std::uint64_t left)
+{
+    return left < kCopyChunkSize ? static_cast<std::size_t>(left) : kCopyChunkSize;
+}
+
 struct PackageHeader {
     std::int32_t version = kPackageVersion;
     char signature[2] = {kPackageSignature[0], kPackageSignature[1]};

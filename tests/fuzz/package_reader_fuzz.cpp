@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < entries.size(); ++i) {
         std::uint64_t copied = 0;
         while (copied < entries[i].ContentBytes()) {
-            const std::uint64_t left = entries[i].ContentBytes() - copied;
-            const std::size_t want = left < kCopyChunkSize ? static_cast<std::size_t>(left) : kCopyChunkSize;
+            const std::size_t want = NextChunkSize(entries[i].ContentBytes() - copied);
             std::size_t got = 0;
             if (!reader.ReadContent(static_cast<std::int64_t>(i), buffer.data(), want, got))
                 return 0;

@@ -38,7 +38,7 @@ std::vector<Bytes> ReadContents(CPackageReader& reader, const std::vector<Packag
     for (std::size_t i = 0; i < entries.size() && ok; ++i) {
         Bytes content;
         while (content.size() < entries[i].ContentBytes()) {
-            const std::size_t want = std::min<std::size_t>(kCopyChunkSize, entries[i].ContentBytes() - content.size());
+            const std::size_t want = NextChunkSize(entries[i].ContentBytes() - content.size());
             std::size_t got = 0;
             if (!reader.ReadContent(static_cast<std::int64_t>(i), buffer.data(), want, got)) {
                 ok = false;

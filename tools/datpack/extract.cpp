@@ -75,7 +75,7 @@ int RunExtract(const Options& options)
             return kExitFailure;
         }
         for (std::uint64_t left = entries[i].ContentBytes(); left > 0;) {
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+            const std::size_t want = NextChunkSize(left);
             std::size_t got = 0;
             if (!package.Reader().ReadContent(static_cast<std::int64_t>(i), buffer.data(), want, got)) {
                 target.FinishFile();

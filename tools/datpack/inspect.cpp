@@ -1,6 +1,5 @@
 #include "tools/datpack/inspect.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "tools/datpack/code_page_text.h"
@@ -35,7 +34,7 @@ int RunVerify(const Options& options)
     std::vector<unsigned char> buffer(kCopyChunkSize);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         for (std::uint64_t left = entries[i].ContentBytes(); left > 0;) {
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+            const std::size_t want = NextChunkSize(left);
             std::size_t got = 0;
             if (!package.Reader().ReadContent(static_cast<std::int64_t>(i), buffer.data(), want, got)) {
                 PrintError(package.ProblemMessage());

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <io.h>
+#include <memory>
 
 #include "platform/file.h"
 
@@ -29,12 +30,15 @@ std::vector<std::string> CommandLineArguments(int, char**)
 {
     std::vector<std::string> arguments;
     int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr)
+    // The argument block is the shell's local allocation: freed on every path.
+    struct LocalFreer {
+        void operator()(LPWSTR* block) const { LocalFree(block); }
+    };
+    const std::unique_ptr<LPWSTR, LocalFreer> wide(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!wide)
         return arguments;
     for (int i = 1; i < count; ++i)
-        arguments.push_back(ToUtf8(wide[i]));
-    LocalFree(wide);
+        arguments.push_back(ToUtf8(wide.get()[i]));
     return arguments;
 }
 
