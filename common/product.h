@@ -10,6 +10,8 @@ inline constexpr char kPackageFileName[] = "data.dat";
 inline constexpr char kInstallLogName[] = "install.log";
 inline constexpr char kRegistryKey[] = "software\\tollvik\\ombrel";
 inline constexpr char kRecordedVersion[] = "1.00";
+// Given to the product when the finish page starts it: its online readme.
+inline constexpr char kReadmeAddress[] = "http://www.tollvik.com/ombrel/readme.asp";
 
 // Installation state, shared by the progress page, the wizard sequence and
 // the finish page. Written by the worker thread, read by the interface thread.

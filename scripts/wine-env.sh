@@ -94,6 +94,18 @@ wine_env_boot() {
     rm -f "$link" && mkdir -p "$link"
   done < <(find "$prefix/drive_c/users" -mindepth 2 -maxdepth 3 -type l -print0)
   rm -f "$prefix/dosdevices/z:"
+
+  # A virtual desktop: Wine then draws the window frames and captions
+  # itself, so screenshots show windows as a user sees them (Xvfb runs no
+  # window manager).
+  if ! (cd "$WINE_ENV_ROOT" &&
+    WINEPREFIX="$prefix" "$WINE_BIN" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
+    WINEPREFIX="$prefix" "$WINE_BIN" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f &&
+    WINEPREFIX="$prefix" timeout 120 "$WINESERVER_BIN" -w) >>"$WINE_ENV_ROOT/boot.log" 2>&1; then
+    echo "wine-env: setting up the virtual desktop failed:" >&2
+    cat "$WINE_ENV_ROOT/boot.log" >&2
+    return 1
+  fi
   echo "wine-env: prefix booted in $((SECONDS - start)) s (DISPLAY=$DISPLAY)"
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "platform/dialog.h"
+#include "res/resource.h"
+
+// The main window: the banner and the Install button, which runs the wizard.
+class CInstallDlg : public CDialog {
+public:
+    enum { IDD = IDD_INSTALL_DIALOG };
+    CInstallDlg();
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    // The wizard sequence: licence, target directory, progress, finish.
+    void OnInstall();
+
+    HICON m_hIcon; // shared icon from the resources: not destroyed
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// Appends a separator and the About command to `systemMenu`; an empty text
+// adds nothing. Returns whether the item was added.
+bool AppendAboutItem(HMENU systemMenu, const std::wstring& text);
