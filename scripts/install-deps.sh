@@ -14,6 +14,8 @@ packages=(
   # Running the 64-bit build: wine64 on a virtual display, with a font that
   # has Chinese glyphs and imagemagick's `import` for screenshots.
   wine64 xvfb xauth fonts-wqy-zenhei imagemagick
+  # xdpyinfo: run.sh asks whether a real display is there.
+  x11-utils
   locales
 )
 

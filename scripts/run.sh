@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Builds everything and assembles the shipping folder out/release/:
-# the 32-bit Install.exe and data.dat, the package of the sample product.
-# When the 64-bit Install.exe exists it is also started under wine64 beside
-# a copy of data.dat, and a screenshot of it lands in out/screenshots/.
+# Builds everything and assembles the shipping folder out/release/: the
+# 32-bit Install.exe and data.dat, the package of the sample product. Then
+# the 64-bit Install.exe is tried under wine64: in a window when a display is
+# available, otherwise on a virtual display where the wizard is walked
+# automatically and a screenshot of every page lands in out/screenshots/.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 REPO=$PWD
 CODEPAGE=936          # names in the package are stored for Chinese Windows
-TRIAL_SECONDS=${TRIAL_SECONDS:-10}
 
 "$REPO/scripts/install-deps.sh"
 
@@ -38,48 +38,72 @@ fi
 "$datpack" verify out/release/data.dat --codepage "$CODEPAGE"
 "$datpack" list out/release/data.dat --codepage "$CODEPAGE"
 
-if [ -f build/win32/Install.exe ]; then
-  cp build/win32/Install.exe out/release/
-else
-  echo "note: build/win32/Install.exe does not exist yet: the setup program itself comes in a later step;"
-  echo "      out/release/ holds only data.dat for now."
-fi
+cp build/win32/Install.exe out/release/
 
+# The trial runs the 64-bit build under wine64 (32-bit programs cannot run
+# on this kernel), so it installs a package of the 64-bit sample programs:
+# the same files, only the two programs differ.
+echo "=== pack: out/trial/data.dat (64-bit sample programs, for the Wine trial)"
+rm -rf out/trial
+mkdir -p out/trial/stage
+cp -a sample/files/. out/trial/stage/
+cp build/win64/sample/ombrel.exe build/win64/sample/uninstall.exe out/trial/stage/
+"$datpack" create out/trial/stage -o out/trial/data.dat --codepage "$CODEPAGE"
+
+# On a display of its own the setup program waits for the user; on a
+# virtual display the wizard is walked automatically with the default
+# answers and every page is photographed.
 trial() {
+  local interactive=$1
   # shellcheck source=scripts/wine-env.sh
   source "$REPO/scripts/wine-env.sh"
-  wine_env_start
-  local prefix dir shot status
+  if [ "$interactive" = 1 ]; then
+    WINE_ENV_USE_DISPLAY=1 wine_env_start
+  else
+    wine_env_start
+  fi
+  local prefix dir
   prefix=$(wine_env_fresh_prefix)
   dir="$prefix/drive_c/setup-trial"
   mkdir -p "$dir"
-  cp build/win64/Install.exe out/release/data.dat "$dir/"
-  cd "$dir"
-  wine_run "$prefix" 'C:\setup-trial\Install.exe' &
-  local pid=$!
-  sleep "$TRIAL_SECONDS"
-  mkdir -p "$REPO/out/screenshots"
-  shot="$REPO/out/screenshots/install-$(date +%Y%m%d-%H%M%S).png"
-  wine_env_screenshot "$shot"
-  echo "screenshot: ${shot#"$REPO/"}"
-  if kill -0 "$pid" 2>/dev/null; then
-    echo "Install.exe was still running after $TRIAL_SECONDS s (as expected for a window waiting for the user)"
+  cp build/win64/Install.exe out/trial/data.dat "$dir/"
+  if [ "$interactive" = 1 ]; then
+    echo "Install.exe is running on $DISPLAY; the run ends when it does."
+    (cd "$dir" && wine_run "$prefix" 'C:\setup-trial\Install.exe') || true
   else
-    status=0
-    wait "$pid" || status=$?
-    echo "Install.exe had already ended, exit status $status"
+    cp build/win64/tests/gui/walk_wizard.exe "$dir/"
+    local shots="$dir/screenshots"
+    mkdir -p "$shots"
+    local status=0
+    (cd "$dir" && WINE_RUN_TIMEOUT=300 wine_run "$prefix" 'C:\setup-trial\walk_wizard.exe' 'C:\setup-trial\screenshots') ||
+      status=$?
+    rm -rf out/screenshots
+    mkdir -p out/screenshots
+    local bmp
+    for bmp in "$shots"/*.bmp; do
+      [ -f "$bmp" ] && convert "$bmp" "out/screenshots/$(basename "$bmp" .bmp).png"
+    done
+    echo "screenshots: $(find out/screenshots -name '*.png' | sort | tr '\n' ' ')"
+    if [ $status -ne 0 ]; then
+      echo "run: walking the wizard failed (exit status $status)" >&2
+      wine_env_stop_prefix "$prefix"
+      return 1
+    fi
+    echo "installed under C:\\Program Files\\Ombrel\\:"
+    (cd "$prefix/drive_c/Program Files/Ombrel" && find . -type f | sort)
+    echo "the product was started with: $(cat "$prefix/drive_c/Program Files/Ombrel/started.txt" 2>/dev/null)"
   fi
   wine_env_stop_prefix "$prefix"
 }
 
-if [ -f build/win64/Install.exe ]; then
-  echo "=== trial: build/win64/Install.exe under wine64"
-  # A subshell: the Wine environment ends with it.
-  (trial)
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "=== trial: build/win64/Install.exe under wine64 on $DISPLAY"
+  (trial 1)
 else
-  echo "note: no build/win64/Install.exe to try under Wine yet: the setup program itself comes in a later step."
+  echo "=== trial: build/win64/Install.exe under wine64 on a virtual display, wizard walked automatically"
+  (trial 0)
 fi
 
 echo
-echo "=== out/release/"
+echo "=== out/release/ (the shipping folder)"
 ls -l out/release/

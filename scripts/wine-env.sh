@@ -2,6 +2,8 @@
 # Sourced by the other scripts: a throw-away Wine environment for one run.
 #
 #   wine_env_start             temp root, Xvfb, one booted template prefix
+#                              (WINE_ENV_USE_DISPLAY=1: the caller's DISPLAY
+#                              instead of Xvfb)
 #   wine_env_fresh_prefix      prints the path of a new copy of the template
 #   wine_run PREFIX ARGS...    runs wine64 ARGS in PREFIX
 #   wine_env_stop_prefix P     ends everything still running in prefix P
@@ -46,7 +48,11 @@ wine_env_start() {
     echo "wine-env: warning: zh_CN.UTF-8 locale missing, Wine will not use code page 936" >&2
   fi
 
-  wine_env_start_xvfb || return 1
+  if [ "${WINE_ENV_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+    echo "wine-env: using the display $DISPLAY"
+  else
+    wine_env_start_xvfb || return 1
+  fi
   wine_env_boot || return 1
 }
 
