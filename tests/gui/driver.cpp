@@ -1,0 +1,702 @@
+#include "tests/gui/driver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwctype>
+#include <memory>
+
+namespace gui {
+
+namespace {
+
+constexpr UINT kReadTimeoutMs = 5000;
+
+ULONGLONG Now()
+{
+    return GetTickCount64();
+}
+
+// The raw control ID, as the window stores it.
+LONG_PTR RawId(HWND window)
+{
+    return GetWindowLongPtrW(window, GWLP_ID);
+}
+
+int ShortId(HWND window)
+{
+    return static_cast<short>(static_cast<WORD>(static_cast<ULONG_PTR>(RawId(window)) & 0xFFFF));
+}
+
+// Direct children of `parent` in Z order.
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+HWND ChildById(HWND parent, int id)
+{
+    for (const HWND child : Children(parent)) {
+        if (ShortId(child) == static_cast<short>(id))
+            return child;
+    }
+    return nullptr;
+}
+
+bool EqualNoCase(const std::wstring& a, const std::wstring& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
+}
+
+// The environment strings of this process, freed on every path.
+struct EnvironmentStringsDeleter {
+    void operator()(wchar_t* block) const { FreeEnvironmentStringsW(block); }
+};
+
+std::vector<wchar_t> BuildEnvironmentBlock(const Environment& changes)
+{
+    std::vector<std::wstring> entries;
+    const std::unique_ptr<wchar_t, EnvironmentStringsDeleter> current(GetEnvironmentStringsW());
+    for (const wchar_t* p = current.get(); p && *p; p += wcslen(p) + 1)
+        entries.emplace_back(p);
+    for (const auto& [name, value] : changes) {
+        // Names may start with '=' (per-drive folders): look for the
+        // separator after the first character.
+        const auto sameName = [&name](const std::wstring& entry) {
+            const std::size_t eq = entry.find(L'=', 1);
+            return eq != std::wstring::npos && EqualNoCase(entry.substr(0, eq), name);
+        };
+        entries.erase(std::remove_if(entries.begin(), entries.end(), sameName), entries.end());
+        entries.push_back(name + L"=" + value);
+    }
+    std::sort(entries.begin(), entries.end(), [](const std::wstring& a, const std::wstring& b) {
+        return _wcsicmp(a.c_str(), b.c_str()) < 0;
+    });
+    std::vector<wchar_t> block;
+    for (const std::wstring& entry : entries) {
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(L'\0');
+    }
+    block.push_back(L'\0');
+    return block;
+}
+
+std::wstring ErrorText(const wchar_t* what, DWORD code)
+{
+    return std::wstring(what) + L" failed, error " + std::to_wstring(code);
+}
+
+// GDI objects of one screenshot, released on every path.
+class ScreenDc {
+public:
+    ScreenDc() : m_dc(GetDC(nullptr)) {}
+    ~ScreenDc()
+    {
+        if (m_dc)
+            ReleaseDC(nullptr, m_dc);
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};
+
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC compatible) : m_dc(CreateCompatibleDC(compatible)) {}
+    ~MemoryDc()
+    {
+        if (m_dc)
+            DeleteDC(m_dc);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};
+
+class GdiObject {
+public:
+    explicit GdiObject(HGDIOBJ object) : m_object(object) {}
+    ~GdiObject()
+    {
+        if (m_object)
+            DeleteObject(m_object);
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    HGDIOBJ Get() const { return m_object; }
+
+private:
+    HGDIOBJ m_object;
+};
+
+// An object selected into a DC while this lives.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
+    ~Selection()
+    {
+        if (m_old)
+            SelectObject(m_dc, m_old);
+    }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+bool WriteAll(HANDLE file, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 24));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---- Handles and processes ------------------------------------------------
+
+UniqueHandle& UniqueHandle::operator=(UniqueHandle&& other) noexcept
+{
+    if (this != &other)
+        Reset(std::exchange(other.m_handle, nullptr));
+    return *this;
+}
+
+void UniqueHandle::Reset(HANDLE handle)
+{
+    if (m_handle && m_handle != INVALID_HANDLE_VALUE)
+        CloseHandle(m_handle);
+    m_handle = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
+Process::~Process()
+{
+    if (IsRunning())
+        Terminate();
+}
+
+Process& Process::operator=(Process&& other) noexcept
+{
+    if (this != &other) {
+        if (IsRunning())
+            Terminate();
+        m_process = std::move(other.m_process);
+        m_thread = std::move(other.m_thread);
+        m_processId = std::exchange(other.m_processId, 0);
+        m_threadId = std::exchange(other.m_threadId, 0);
+        m_error = std::move(other.m_error);
+    }
+    return *this;
+}
+
+bool Process::Start(const std::wstring& exePath, const std::wstring& arguments, const std::wstring& workingDir,
+                    const Environment& environment)
+{
+    if (IsRunning())
+        Terminate();
+    m_process.Reset();
+    m_thread.Reset();
+    m_processId = 0;
+    m_threadId = 0;
+    m_error.clear();
+
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+
+    std::vector<wchar_t> block;
+    DWORD flags = 0;
+    if (!environment.empty()) {
+        block = BuildEnvironmentBlock(environment);
+        flags |= CREATE_UNICODE_ENVIRONMENT;
+    }
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(exePath.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, flags,
+                        block.empty() ? nullptr : block.data(), workingDir.empty() ? nullptr : workingDir.c_str(),
+                        &startup, &info)) {
+        m_error = ErrorText(L"CreateProcessW", GetLastError()) + L" for " + exePath;
+        return false;
+    }
+    m_process.Reset(info.hProcess);
+    m_thread.Reset(info.hThread);
+    m_processId = info.dwProcessId;
+    m_threadId = info.dwThreadId;
+    return true;
+}
+
+bool Process::IsRunning() const
+{
+    return m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> Process::WaitForExit(DWORD timeoutMs) const
+{
+    if (!m_process || WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0)
+        return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(m_process.Get(), &code))
+        return std::nullopt;
+    return code;
+}
+
+void Process::Terminate(UINT code)
+{
+    if (!m_process)
+        return;
+    TerminateProcess(m_process.Get(), code);
+    WaitForSingleObject(m_process.Get(), kDefaultTimeoutMs);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = Now() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (Now() >= deadline)
+            return false;
+        Sleep(kPollMs);
+    }
+}
+
+// ---- Windows ----------------------------------------------------------------
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD processId)
+{
+    WindowSearch search{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring ClassName(HWND window)
+{
+    wchar_t name[256] = {};
+    const int length = GetClassNameW(window, name, 256);
+    return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+std::wstring WindowText(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kReadTimeoutMs, &length))
+        return std::wstring();
+    std::vector<wchar_t> buffer(length + 1);
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, kReadTimeoutMs, &copied))
+        return std::wstring();
+    return std::wstring(buffer.data(), std::min<std::size_t>(copied, length));
+}
+
+bool IsDialogClass(HWND window)
+{
+    return ClassName(window) == L"#32770";
+}
+
+HWND FindDialog(DWORD processId, const DialogQuery& query)
+{
+    for (const HWND window : TopLevelWindows(processId)) {
+        if (!IsWindowVisible(window) || !IsDialogClass(window))
+            continue;
+        if (query.caption && WindowText(window) != *query.caption)
+            continue;
+        const bool hasAll = std::all_of(query.controlIds.begin(), query.controlIds.end(),
+                                        [window](int id) { return ChildById(window, id) != nullptr; });
+        const bool hasNone = std::none_of(query.absentIds.begin(), query.absentIds.end(),
+                                          [window](int id) { return ChildById(window, id) != nullptr; });
+        if (hasAll && hasNone)
+            return window;
+    }
+    return nullptr;
+}
+
+HWND WaitForDialog(DWORD processId, const DialogQuery& query, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindDialog(processId, query)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD timeoutMs)
+{
+    DialogQuery query;
+    query.caption = caption;
+    return WaitForDialog(processId, query, timeoutMs);
+}
+
+namespace {
+
+// The message text static of a message box: ID 0xFFFF as stored (a static
+// of a DIALOGEX template without an ID stores 0xFFFFFFFF instead).
+HWND MessageTextStatic(HWND box)
+{
+    for (const HWND child : Children(box)) {
+        if (static_cast<ULONG_PTR>(RawId(child)) == 0xFFFF && EqualNoCase(ClassName(child), L"Static"))
+            return child;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::wstring MessageBoxText(HWND box)
+{
+    const HWND text = MessageTextStatic(box);
+    return text ? WindowText(text) : std::wstring();
+}
+
+HWND WaitForMessageBox(DWORD processId, const std::wstring& text, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (const HWND window : TopLevelWindows(processId)) {
+                if (!IsWindowVisible(window) || !IsDialogClass(window))
+                    continue;
+                const HWND message = MessageTextStatic(window);
+                if (message && (text.empty() || WindowText(message) == text)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool WaitForGone(HWND window, DWORD timeoutMs)
+{
+    return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+bool WaitForEnabled(HWND window, bool enabled, DWORD timeoutMs)
+{
+    return WaitUntil([window, enabled] { return IsWindow(window) && (IsWindowEnabled(window) != FALSE) == enabled; },
+                     timeoutMs);
+}
+
+// ---- Controls ---------------------------------------------------------------
+
+int DialogUnits::ToPixelsX(int dlu) const
+{
+    return MulDiv(dlu, baseX, 4);
+}
+
+int DialogUnits::ToPixelsY(int dlu) const
+{
+    return MulDiv(dlu, baseY, 8);
+}
+
+namespace {
+
+// Inverts a rounding scale `forward` near the estimate `pixels * scale`.
+template <typename Forward>
+int Invert(int pixels, double perPixel, Forward forward)
+{
+    const int estimate = static_cast<int>(std::lround(pixels * perPixel));
+    for (const int candidate : {estimate, estimate - 1, estimate + 1}) {
+        if (forward(candidate) == pixels)
+            return candidate;
+    }
+    return estimate;
+}
+
+} // namespace
+
+int DialogUnits::FromPixelsX(int pixels) const
+{
+    if (baseX <= 0)
+        return 0;
+    return Invert(pixels, 4.0 / baseX, [this](int d) { return ToPixelsX(d); });
+}
+
+int DialogUnits::FromPixelsY(int pixels) const
+{
+    if (baseY <= 0)
+        return 0;
+    return Invert(pixels, 8.0 / baseY, [this](int d) { return ToPixelsY(d); });
+}
+
+DluRect DialogUnits::FromPixels(const RECT& pixels) const
+{
+    // The dialog manager maps the origin and the size separately.
+    DluRect dlu;
+    dlu.x = FromPixelsX(pixels.left);
+    dlu.y = FromPixelsY(pixels.top);
+    dlu.cx = FromPixelsX(pixels.right - pixels.left);
+    dlu.cy = FromPixelsY(pixels.bottom - pixels.top);
+    return dlu;
+}
+
+std::optional<DialogUnits> MeasureDialogUnits(HWND dialog)
+{
+    // 400 x 800 units are exactly 100 base units either way.
+    RECT probe = {0, 0, 400, 800};
+    if (!MapDialogRect(dialog, &probe))
+        return std::nullopt;
+    DialogUnits units;
+    units.baseX = probe.right / 100;
+    units.baseY = probe.bottom / 100;
+    if (units.baseX <= 0 || units.baseY <= 0)
+        return std::nullopt;
+    return units;
+}
+
+std::vector<ControlInfo> ListControls(HWND dialog)
+{
+    std::vector<ControlInfo> controls;
+    const std::optional<DialogUnits> units = MeasureDialogUnits(dialog);
+    if (!units)
+        return controls;
+    for (const HWND child : Children(dialog)) {
+        ControlInfo info;
+        info.window = child;
+        info.id = ShortId(child);
+        info.className = ClassName(child);
+        info.text = WindowText(child);
+        info.style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+        info.exStyle = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_EXSTYLE));
+        info.visible = (info.style & WS_VISIBLE) != 0;
+        info.enabled = IsWindowEnabled(child) != FALSE;
+        RECT rect = {};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        info.pixels = rect;
+        info.dlu = units->FromPixels(rect);
+        controls.push_back(std::move(info));
+    }
+    return controls;
+}
+
+const ControlInfo* FindControl(const std::vector<ControlInfo>& controls, int id)
+{
+    for (const ControlInfo& control : controls) {
+        if (control.id == id)
+            return &control;
+    }
+    return nullptr;
+}
+
+std::optional<DluRect> ClientSizeDlu(HWND dialog)
+{
+    const std::optional<DialogUnits> units = MeasureDialogUnits(dialog);
+    RECT client = {};
+    if (!units || !GetClientRect(dialog, &client))
+        return std::nullopt;
+    return units->FromPixels(client);
+}
+
+std::optional<int> DefaultButtonId(HWND dialog)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, kReadTimeoutMs, &result))
+        return std::nullopt;
+    if (HIWORD(result) != DC_HASDEFID)
+        return std::nullopt;
+    return static_cast<short>(LOWORD(result));
+}
+
+HWND FocusedWindow(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (!thread || !GetGUIThreadInfo(thread, &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+std::optional<int> FocusedControlId(HWND dialog)
+{
+    const HWND focus = FocusedWindow(dialog);
+    if (!focus || GetParent(focus) != dialog)
+        return std::nullopt;
+    return ShortId(focus);
+}
+
+// ---- Input ------------------------------------------------------------------
+
+bool ClickButton(HWND dialog, int id)
+{
+    const HWND button = ChildById(dialog, id);
+    return button && PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+bool SetControlText(HWND dialog, int id, const std::wstring& text)
+{
+    const HWND control = ChildById(dialog, id);
+    DWORD_PTR result = 0;
+    return control && SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                          SMTO_ABORTIFHUNG, kReadTimeoutMs, &result) &&
+           result != 0;
+}
+
+bool PressKey(HWND window, UINT vk)
+{
+    HWND target = FocusedWindow(window);
+    if (!target)
+        target = window;
+    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    const LPARAM down = static_cast<LPARAM>(1u | (scan << 16));
+    const LPARAM up = static_cast<LPARAM>(1u | (scan << 16) | 0xC0000000u);
+    return PostMessageW(target, WM_KEYDOWN, vk, down) && PostMessageW(target, WM_KEYUP, vk, up);
+}
+
+bool PostSysCommand(HWND window, WPARAM command)
+{
+    return PostMessageW(window, WM_SYSCOMMAND, command, 0) != FALSE;
+}
+
+bool PostClose(HWND window)
+{
+    return PostMessageW(window, WM_CLOSE, 0, 0) != FALSE;
+}
+
+bool AnswerMessageBox(HWND box, int buttonId)
+{
+    return ClickButton(box, buttonId);
+}
+
+// ---- Menus ------------------------------------------------------------------
+
+std::optional<std::vector<MenuItem>> ReadMenu(HMENU menu)
+{
+    const int count = GetMenuItemCount(menu);
+    if (count < 0)
+        return std::nullopt;
+    std::vector<MenuItem> items;
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info))
+            return std::nullopt;
+        MenuItem item;
+        item.id = info.wID;
+        item.separator = (info.fType & MFT_SEPARATOR) != 0;
+        if (!item.separator && info.cch > 0) {
+            std::vector<wchar_t> text(info.cch + 1);
+            info.dwTypeData = text.data();
+            info.cch = static_cast<UINT>(text.size());
+            if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info))
+                return std::nullopt;
+            item.text.assign(text.data(), info.cch);
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+std::optional<std::vector<MenuItem>> SystemMenuItems(HWND window)
+{
+    const HMENU menu = GetSystemMenu(window, FALSE);
+    if (!menu)
+        return std::nullopt;
+    return ReadMenu(menu);
+}
+
+// ---- Files ------------------------------------------------------------------
+
+bool SaveScreenshot(const std::wstring& path)
+{
+    const ScreenDc screen;
+    if (!screen.Get())
+        return false;
+    const int width = GetDeviceCaps(screen.Get(), HORZRES);
+    const int height = GetDeviceCaps(screen.Get(), VERTRES);
+    if (width <= 0 || height <= 0)
+        return false;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up, as BMP files store rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const GdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const MemoryDc memory(screen.Get());
+    if (!bitmap.Get() || !bits || !memory.Get())
+        return false;
+    {
+        const Selection selected(memory.Get(), bitmap.Get());
+        if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY))
+            return false;
+    }
+    GdiFlush();
+
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);
+    const std::size_t imageSize = stride * static_cast<std::size_t>(height);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + imageSize);
+    info.bmiHeader.biSizeImage = static_cast<DWORD>(imageSize);
+
+    const UniqueHandle out(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return out && WriteAll(out.Get(), &file, sizeof(file)) &&
+           WriteAll(out.Get(), &info.bmiHeader, sizeof(info.bmiHeader)) && WriteAll(out.Get(), bits, imageSize);
+}
+
+std::wstring ExeFolder()
+{
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            std::wstring full(path.data(), length);
+            return full.substr(0, full.find_last_of(L"\\/") + 1);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace gui
