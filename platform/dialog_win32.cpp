@@ -2,6 +2,36 @@
 
 #include "platform/app.h"
 
+namespace {
+
+// A picture control sizes itself to its bitmap, but some systems then take
+// its edge out of that size and squeeze the picture into what is left. The
+// control is grown so that its inside is exactly the bitmap.
+BOOL CALLBACK FitPictureToBitmap(HWND control, LPARAM)
+{
+    wchar_t className[16] = {};
+    ::GetClassNameW(control, className, 16);
+    const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+    if (lstrcmpiW(className, L"Static") != 0 || (style & SS_TYPEMASK) != SS_BITMAP)
+        return TRUE;
+    const auto bitmap = reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP info = {};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof(info), &info))
+        return TRUE;
+    RECT client = {};
+    ::GetClientRect(control, &client);
+    if (client.right == info.bmWidth && client.bottom == info.bmHeight)
+        return TRUE;
+    RECT outer = {0, 0, info.bmWidth, info.bmHeight};
+    ::AdjustWindowRectEx(&outer, static_cast<DWORD>(style), FALSE,
+                         static_cast<DWORD>(::GetWindowLongW(control, GWL_EXSTYLE)));
+    ::SetWindowPos(control, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+} // namespace
+
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 {
     control.m_hWnd = ::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, id);
@@ -82,6 +112,7 @@ void CDialog::EndDialog(int result)
 
 BOOL CDialog::OnInitDialog()
 {
+    ::EnumChildWindows(m_hWnd, FitPictureToBitmap, 0);
     UpdateData(FALSE);
     return TRUE;
 }
