@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cwctype>
 #include <memory>
 
@@ -472,16 +473,262 @@ DluRect DialogUnits::FromPixels(const RECT& pixels) const
     return dlu;
 }
 
+namespace {
+
+// A module loaded as data for its resources, freed on every path.
+class ResourceModule {
+public:
+    explicit ResourceModule(const std::wstring& path)
+        : m_module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
+    {
+    }
+    ~ResourceModule()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    ResourceModule(const ResourceModule&) = delete;
+    ResourceModule& operator=(const ResourceModule&) = delete;
+    HMODULE Get() const { return m_module; }
+
+private:
+    HMODULE m_module;
+};
+
+// A window of this process, destroyed on every path.
+class OwnWindow {
+public:
+    explicit OwnWindow(HWND window) : m_window(window) {}
+    ~OwnWindow()
+    {
+        if (m_window)
+            DestroyWindow(m_window);
+    }
+    OwnWindow(const OwnWindow&) = delete;
+    OwnWindow& operator=(const OwnWindow&) = delete;
+    HWND Get() const { return m_window; }
+
+private:
+    HWND m_window;
+};
+
+std::wstring ProcessImagePath(DWORD processId)
+{
+    const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        return std::wstring();
+    std::vector<wchar_t> path(32768);
+    DWORD size = static_cast<DWORD>(path.size());
+    if (!QueryFullProcessImageNameW(process.Get(), 0, path.data(), &size))
+        return std::wstring();
+    return std::wstring(path.data(), size);
+}
+
+// Reads a DLGTEMPLATEEX: what identifies it and the font it asks for.
+class TemplateReader {
+public:
+    TemplateReader(const BYTE* data, std::size_t size) : m_data(data), m_size(size) {}
+
+    bool Word(WORD& value) { return Read(&value, sizeof value); }
+    bool Dword(DWORD& value) { return Read(&value, sizeof value); }
+    bool Byte(BYTE& value) { return Read(&value, sizeof value); }
+    bool Skip(std::size_t bytes)
+    {
+        if (m_size - m_offset < bytes)
+            return false;
+        m_offset += bytes;
+        return true;
+    }
+    bool AlignDword() { return Skip((4 - m_offset % 4) % 4); }
+    // A zero-terminated UTF-16 string.
+    bool String(std::wstring& text)
+    {
+        text.clear();
+        for (WORD c = 0;;) {
+            if (!Word(c))
+                return false;
+            if (c == 0)
+                return true;
+            text.push_back(static_cast<wchar_t>(c));
+        }
+    }
+    // A string or 0xFFFF followed by an ordinal.
+    bool StringOrOrdinal(std::wstring& text)
+    {
+        WORD first = 0;
+        if (m_size - m_offset < 2)
+            return false;
+        std::memcpy(&first, m_data + m_offset, 2);
+        if (first == 0xFFFF) {
+            text.clear();
+            return Skip(4);
+        }
+        return String(text);
+    }
+
+private:
+    bool Read(void* out, std::size_t bytes)
+    {
+        if (m_size - m_offset < bytes)
+            return false;
+        std::memcpy(out, m_data + m_offset, bytes);
+        m_offset += bytes;
+        return true;
+    }
+
+    const BYTE* m_data;
+    std::size_t m_size;
+    std::size_t m_offset = 0;
+};
+
+struct TemplateFont {
+    DWORD style = 0; // the font-related DS_ bits of the dialog
+    WORD pointSize = 0;
+    WORD weight = 0;
+    BYTE italic = 0;
+    BYTE charset = 0;
+    std::wstring face;
+};
+
+struct ParsedTemplate {
+    std::wstring caption;
+    std::vector<int> ids;
+    std::optional<TemplateFont> font;
+};
+
+std::optional<ParsedTemplate> ParseDialogEx(const BYTE* data, std::size_t size)
+{
+    TemplateReader in(data, size);
+    WORD version = 0, signature = 0, count = 0;
+    DWORD helpId = 0, exStyle = 0, style = 0;
+    std::wstring menu, windowClass;
+    ParsedTemplate parsed;
+    if (!in.Word(version) || !in.Word(signature) || version != 1 || signature != 0xFFFF)
+        return std::nullopt;
+    if (!in.Dword(helpId) || !in.Dword(exStyle) || !in.Dword(style) || !in.Word(count) || !in.Skip(8) ||
+        !in.StringOrOrdinal(menu) || !in.StringOrOrdinal(windowClass) || !in.String(parsed.caption))
+        return std::nullopt;
+    if (style & (DS_SETFONT | DS_SHELLFONT)) {
+        TemplateFont font;
+        font.style = style & (DS_SETFONT | DS_FIXEDSYS | DS_SHELLFONT);
+        if (!in.Word(font.pointSize) || !in.Word(font.weight) || !in.Byte(font.italic) || !in.Byte(font.charset) ||
+            !in.String(font.face))
+            return std::nullopt;
+        parsed.font = font;
+    }
+    for (WORD i = 0; i < count; ++i) {
+        DWORD itemHelp = 0, itemExStyle = 0, itemStyle = 0, id = 0;
+        WORD extra = 0;
+        std::wstring itemClass, title;
+        if (!in.AlignDword() || !in.Dword(itemHelp) || !in.Dword(itemExStyle) || !in.Dword(itemStyle) ||
+            !in.Skip(8) || !in.Dword(id) || !in.StringOrOrdinal(itemClass) || !in.StringOrOrdinal(title) ||
+            !in.Word(extra) || !in.Skip(extra))
+            return std::nullopt;
+        parsed.ids.push_back(static_cast<short>(static_cast<WORD>(id & 0xFFFF)));
+    }
+    return parsed;
+}
+
+struct TemplateSearch {
+    HMODULE module;
+    std::wstring caption;
+    std::vector<int> ids;
+    std::optional<TemplateFont> font;
+};
+
+BOOL CALLBACK MatchTemplate(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param)
+{
+    auto* search = reinterpret_cast<TemplateSearch*>(param);
+    const HRSRC info = FindResourceW(module, name, type);
+    const HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data)
+        return TRUE;
+    const auto parsed = ParseDialogEx(static_cast<const BYTE*>(data), SizeofResource(module, info));
+    if (parsed && parsed->caption == search->caption && parsed->ids == search->ids) {
+        search->font = parsed->font;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The font of the template `dialog` was made from: the template of its
+// program with the same caption and the same control IDs in the same order.
+std::optional<TemplateFont> FontOfTemplate(HWND dialog)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(dialog, &processId);
+    const std::wstring path = ProcessImagePath(processId);
+    if (path.empty())
+        return std::nullopt;
+    const ResourceModule module(path);
+    if (!module.Get())
+        return std::nullopt;
+    TemplateSearch search{module.Get(), WindowText(dialog), {}, std::nullopt};
+    for (const HWND child : Children(dialog))
+        search.ids.push_back(ShortId(child));
+    EnumResourceNamesW(module.Get(), RT_DIALOG, MatchTemplate,
+                       reinterpret_cast<LONG_PTR>(&search));
+    return search.font;
+}
+
+INT_PTR CALLBACK ProbeProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// Base units of a dialog with `font`, measured on a hidden empty dialog of
+// this process made with the same font: the same dialog manager and fonts
+// give the same units as in the target.
+std::optional<DialogUnits> UnitsForFont(const TemplateFont& font)
+{
+    std::vector<WORD> words;
+    const auto dword = [&words](DWORD value) {
+        words.push_back(LOWORD(value));
+        words.push_back(HIWORD(value));
+    };
+    words.push_back(1);      // dlgVer
+    words.push_back(0xFFFF); // signature
+    dword(0);                // helpID
+    dword(0);                // exStyle
+    dword(WS_POPUP | font.style);
+    words.insert(words.end(), {0, 0, 0, 10, 10, 0, 0, 0}); // no items, x y cx cy, no menu, class, caption
+    words.push_back(font.pointSize);
+    words.push_back(font.weight);
+    words.push_back(static_cast<WORD>(font.italic | (font.charset << 8)));
+    words.insert(words.end(), font.face.begin(), font.face.end());
+    words.push_back(0);
+    // Templates must be DWORD-aligned.
+    std::vector<DWORD> aligned((words.size() + 1) / 2);
+    std::memcpy(aligned.data(), words.data(), words.size() * sizeof(WORD));
+
+    const OwnWindow probe(CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                                     reinterpret_cast<LPCDLGTEMPLATEW>(aligned.data()), nullptr,
+                                                     ProbeProc, 0));
+    RECT rect = {0, 0, 400, 800};
+    if (!probe.Get() || !MapDialogRect(probe.Get(), &rect))
+        return std::nullopt;
+    DialogUnits units;
+    units.baseX = rect.right / 100;
+    units.baseY = rect.bottom / 100;
+    return units;
+}
+
+} // namespace
+
 std::optional<DialogUnits> MeasureDialogUnits(HWND dialog)
 {
     // 400 x 800 units are exactly 100 base units either way.
     RECT probe = {0, 0, 400, 800};
-    if (!MapDialogRect(dialog, &probe))
-        return std::nullopt;
-    DialogUnits units;
-    units.baseX = probe.right / 100;
-    units.baseY = probe.bottom / 100;
-    if (units.baseX <= 0 || units.baseY <= 0)
+    std::optional<DialogUnits> units;
+    if (MapDialogRect(dialog, &probe)) {
+        units = DialogUnits{static_cast<int>(probe.right / 100), static_cast<int>(probe.bottom / 100)};
+    } else if (const std::optional<TemplateFont> font = FontOfTemplate(dialog)) {
+        // Another process's dialog (Wine answers MapDialogRect only for the
+        // caller's own dialogs).
+        units = UnitsForFont(*font);
+    }
+    if (!units || units->baseX <= 0 || units->baseY <= 0)
         return std::nullopt;
     return units;
 }
@@ -490,8 +737,6 @@ std::vector<ControlInfo> ListControls(HWND dialog)
 {
     std::vector<ControlInfo> controls;
     const std::optional<DialogUnits> units = MeasureDialogUnits(dialog);
-    if (!units)
-        return controls;
     for (const HWND child : Children(dialog)) {
         ControlInfo info;
         info.window = child;
@@ -506,7 +751,10 @@ std::vector<ControlInfo> ListControls(HWND dialog)
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
         info.pixels = rect;
-        info.dlu = units->FromPixels(rect);
+        if (units) {
+            info.dlu = units->FromPixels(rect);
+            info.dluKnown = true;
+        }
         controls.push_back(std::move(info));
     }
     return controls;
@@ -586,9 +834,34 @@ bool PressKey(HWND window, UINT vk)
     return PostMessageW(target, WM_KEYDOWN, vk, down) && PostMessageW(target, WM_KEYUP, vk, up);
 }
 
-bool PostSysCommand(HWND window, WPARAM command)
+bool PostSysCommand(HWND window, WPARAM command, LPARAM param)
 {
-    return PostMessageW(window, WM_SYSCOMMAND, command, 0) != FALSE;
+    return PostMessageW(window, WM_SYSCOMMAND, command, param) != FALSE;
+}
+
+bool TypeChar(HWND window, wchar_t c)
+{
+    HWND target = FocusedWindow(window);
+    if (!target)
+        target = window;
+    return PostMessageW(target, WM_CHAR, static_cast<WPARAM>(c), 1) != FALSE;
+}
+
+HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (const HWND window : TopLevelWindows(processId)) {
+                if (IsWindowVisible(window) && ClassName(window) == L"#32768") {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
 }
 
 bool PostClose(HWND window)

@@ -122,6 +122,10 @@ HWND WaitForMessageBox(DWORD processId, const std::wstring& text = {}, DWORD tim
 // The message text of a message box (the static 0xFFFF), or empty.
 std::wstring MessageBoxText(HWND box);
 
+// A visible popup menu (class "#32768") of the process, such as the open
+// system menu; null after `timeoutMs`.
+HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs = kDefaultTimeoutMs);
+
 // Waits until `window` is destroyed or hidden; false after `timeoutMs`.
 bool WaitForGone(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
 // Waits until the window's enabled state is `enabled`; false on timeout.
@@ -151,7 +155,8 @@ struct ControlInfo {
     bool visible = false; // WS_VISIBLE of the control itself
     bool enabled = false;
     RECT pixels = {}; // relative to the dialog's client area
-    DluRect dlu;      // the same in dialog units
+    DluRect dlu;      // the same in dialog units, when dluKnown
+    bool dluKnown = false;
 };
 
 // The dialog's base units (pixels per 4 horizontal / 8 vertical dialog
@@ -170,11 +175,16 @@ struct DialogUnits {
     DluRect FromPixels(const RECT& pixels) const;
 };
 
-// Base units of `dialog` (any process); nullopt when they cannot be measured.
+// Base units of `dialog`; nullopt when they cannot be measured. For another
+// process's dialog they are measured on a dialog of the driver's own made
+// with the font of the target's template (found in the target program's
+// resources by caption and control IDs), so a dialog made from a template
+// of its own program is measured either way; a system one (a message box)
+// is not.
 std::optional<DialogUnits> MeasureDialogUnits(HWND dialog);
 
 // The dialog's direct child controls in Z order, which is template order
-// unless the program reordered them. Empty when the units cannot be measured.
+// unless the program reordered them.
 std::vector<ControlInfo> ListControls(HWND dialog);
 // The control with `id` in `controls`, or null.
 const ControlInfo* FindControl(const std::vector<ControlInfo>& controls, int id);
@@ -201,8 +211,11 @@ bool SetControlText(HWND dialog, int id, const std::wstring& text);
 // it as typed.
 bool PressKey(HWND window, UINT vk);
 // Posts WM_SYSCOMMAND `command` (SC_CLOSE, a program's own system menu
-// command, ...).
-bool PostSysCommand(HWND window, WPARAM command);
+// command, ...). SC_KEYMENU with `param` L' ' opens the system menu.
+bool PostSysCommand(HWND window, WPARAM command, LPARAM param = 0);
+// Posts WM_CHAR `c` to the focused window of the thread owning `window`
+// (or `window`); an open menu takes it as its access key.
+bool TypeChar(HWND window, wchar_t c);
 // Posts WM_CLOSE.
 bool PostClose(HWND window);
 // Presses button `buttonId` (IDOK, IDYES, IDNO, ...) of a message box.
