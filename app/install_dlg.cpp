@@ -1,5 +1,7 @@
 #include "app/install_dlg.h"
 
+#include <string>
+
 #include "app/about_dlg.h"
 #include "platform/app.h"
 
@@ -13,14 +15,6 @@ END_MESSAGE_MAP()
 CInstallDlg::CInstallDlg()
     : CDialog(IDD), m_hIcon(::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)))
 {
-}
-
-bool AppendAboutItem(HMENU systemMenu, const std::wstring& text)
-{
-    if (!systemMenu || text.empty())
-        return false;
-    ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-    return ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, text.c_str()) != FALSE;
 }
 
 BOOL CInstallDlg::OnInitDialog()

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <string>
-
+#include "app/about_menu.h"
 #include "platform/dialog.h"
 #include "res/resource.h"
 
@@ -23,7 +22,3 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
-
-// Appends a separator and the About command to `systemMenu`; an empty text
-// adds nothing. Returns whether the item was added.
-bool AppendAboutItem(HMENU systemMenu, const std::wstring& text);
