@@ -20,18 +20,38 @@ CodePage AnsiCodePage()
     return CodePage(GetACP());
 }
 
-// The variable's whole value; nothing when it is missing or empty.
-std::optional<std::string> EnvironmentValue(const char* name)
+// Nothing when a character has no exact form in the ANSI code page: a
+// substitute would name another folder.
+std::optional<std::string> AnsiFromWide(const std::wstring& wide)
 {
-    const DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
+    if (wide.empty())
+        return std::string();
+    const int wideLength = static_cast<int>(wide.size());
+    BOOL usedDefault = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0,
+                                           nullptr, &usedDefault);
+    if (length <= 0 || usedDefault)
+        return std::nullopt;
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, ansi.data(), length, nullptr,
+                        nullptr);
+    return ansi;
+}
+
+// The variable's whole value in the ANSI code page; nothing when it is
+// missing, empty or not representable. Read in UTF-16 and converted here
+// because Wine's ANSI variant cuts values with double-byte characters short.
+std::optional<std::string> AnsiEnvironmentValue(const wchar_t* name)
+{
+    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
     if (needed == 0)
         return std::nullopt;
-    std::string value(needed, '\0');
-    const DWORD length = GetEnvironmentVariableA(name, value.data(), needed);
+    std::wstring value(needed, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), needed);
     if (length == 0 || length >= needed)
         return std::nullopt;
     value.resize(length);
-    return value;
+    return AnsiFromWide(value);
 }
 
 bool FileMatches(const std::string& path)
@@ -44,14 +64,13 @@ bool FileMatches(const std::string& path)
 
 std::string DefaultTargetDir()
 {
-    return DefaultTargetFrom(EnvironmentValue("ProgramFiles"), AnsiCodePage());
+    return DefaultTargetFrom(AnsiEnvironmentValue(L"ProgramFiles"), AnsiCodePage());
 }
 
 std::optional<std::string> TargetFromPickedFolder(HWND owner)
 {
     const CComApartment apartment;
-    // The wide dialog shows our title whatever the ANSI code page; the path
-    // is still taken in ANSI, the form the installer works with.
+    // The wide dialog shows our title whatever the ANSI code page.
     const std::wstring title = WideFromUtf8(kBrowseTitle).value_or(std::wstring());
     wchar_t displayName[MAX_PATH] = {};
     BROWSEINFOW browse = {};
@@ -66,16 +85,16 @@ std::optional<std::string> TargetFromPickedFolder(HWND owner)
     *items.Receive() = SHBrowseForFolderW(&browse);
     if (!items.Get())
         return std::nullopt;
-    char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(items.Get(), path) || path[0] == '\0')
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(items.Get(), path) || path[0] == L'\0')
         return std::nullopt;
-    // A name the code page cannot hold comes back with '?' in it: such a
-    // folder has no ANSI path to install to.
-    const std::string folder(path);
-    if (folder.find('?') != std::string::npos)
+    // A folder whose name the code page cannot hold has no ANSI path to
+    // install to.
+    const std::optional<std::string> folder = AnsiFromWide(path);
+    if (!folder)
         return std::nullopt;
 
-    std::string target = AppendProductFolder(folder, AnsiCodePage());
+    std::string target = AppendProductFolder(*folder, AnsiCodePage());
     GetInstallerDir();
     return target;
 }
