@@ -20,24 +20,6 @@ CodePage AnsiCodePage()
     return CodePage(GetACP());
 }
 
-// Nothing when a character has no exact form in the ANSI code page: a
-// substitute would name another folder.
-std::optional<std::string> AnsiFromWide(const std::wstring& wide)
-{
-    if (wide.empty())
-        return std::string();
-    const int wideLength = static_cast<int>(wide.size());
-    BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0,
-                                           nullptr, &usedDefault);
-    if (length <= 0 || usedDefault)
-        return std::nullopt;
-    std::string ansi(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, ansi.data(), length, nullptr,
-                        nullptr);
-    return ansi;
-}
-
 // The variable's whole value in the ANSI code page; nothing when it is
 // missing, empty or not representable. Read in UTF-16 and converted here
 // because Wine's ANSI variant cuts values with double-byte characters short.

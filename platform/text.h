@@ -8,4 +8,5 @@
 // character the target cannot represent.
 std::optional<std::wstring> WideFromUtf8(const std::string& utf8);
 std::optional<std::wstring> WideFromAnsi(const std::string& ansi);
+std::optional<std::string> AnsiFromWide(const std::wstring& wide);
 std::optional<std::string> AnsiFromUtf8(const std::string& utf8);

@@ -28,21 +28,26 @@ std::optional<std::wstring> WideFromAnsi(const std::string& ansi)
     return ToWide(CP_ACP, 0, ansi);
 }
 
+std::optional<std::string> AnsiFromWide(const std::wstring& wide)
+{
+    if (wide.empty())
+        return std::string();
+    const int wideLength = static_cast<int>(wide.size());
+    BOOL usedDefault = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0,
+                                           nullptr, &usedDefault);
+    if (length <= 0 || usedDefault)
+        return std::nullopt;
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, ansi.data(), length, nullptr,
+                        nullptr);
+    return ansi;
+}
+
 std::optional<std::string> AnsiFromUtf8(const std::string& utf8)
 {
     const std::optional<std::wstring> wide = WideFromUtf8(utf8);
     if (!wide)
         return std::nullopt;
-    if (wide->empty())
-        return std::string();
-    const int wideLength = static_cast<int>(wide->size());
-    BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide->data(), wideLength, nullptr, 0,
-                                           nullptr, &usedDefault);
-    if (length <= 0 || usedDefault)
-        return std::nullopt;
-    std::string ansi(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide->data(), wideLength, ansi.data(), length, nullptr,
-                        nullptr);
-    return ansi;
+    return AnsiFromWide(*wide);
 }
