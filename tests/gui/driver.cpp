@@ -272,6 +272,17 @@ void Process::Terminate(UINT code)
     WaitForSingleObject(m_process.Get(), kDefaultTimeoutMs);
 }
 
+ResourceModule::ResourceModule(const std::wstring& path)
+    : m_module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
+{
+}
+
+ResourceModule::~ResourceModule()
+{
+    if (m_module)
+        FreeLibrary(m_module);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const ULONGLONG deadline = Now() + timeoutMs;
@@ -474,26 +485,6 @@ DluRect DialogUnits::FromPixels(const RECT& pixels) const
 }
 
 namespace {
-
-// A module loaded as data for its resources, freed on every path.
-class ResourceModule {
-public:
-    explicit ResourceModule(const std::wstring& path)
-        : m_module(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
-    {
-    }
-    ~ResourceModule()
-    {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    ResourceModule(const ResourceModule&) = delete;
-    ResourceModule& operator=(const ResourceModule&) = delete;
-    HMODULE Get() const { return m_module; }
-
-private:
-    HMODULE m_module;
-};
 
 // A window of this process, destroyed on every path.
 class OwnWindow {

@@ -43,6 +43,20 @@ private:
     HANDLE m_handle = nullptr;
 };
 
+// A program file loaded as data, for its resources; freed by the destructor.
+class ResourceModule {
+public:
+    explicit ResourceModule(const std::wstring& path);
+    ~ResourceModule();
+    ResourceModule(const ResourceModule&) = delete;
+    ResourceModule& operator=(const ResourceModule&) = delete;
+
+    HMODULE Get() const { return m_module; }
+
+private:
+    HMODULE m_module;
+};
+
 // Variables set in (or added to) the driver's own environment for a child.
 using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
 
