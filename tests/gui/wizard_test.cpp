@@ -297,7 +297,7 @@ protected:
         m_work = L"C:\\e2e\\" + m_name + L"\\";
         m_shots = gui::ExeFolder() + L"screenshots\\";
         // A machine as the previous test left it would hide missing traces.
-        RemoveTraces({kDefaultDir, L"C:\\Apps\\"});
+        RemoveTraces({kDefaultDir, L"C:\\Apps\\", L"C:\\应用程序\\"});
         std::error_code error;
         std::filesystem::remove_all(m_work, error);
         std::filesystem::create_directories(m_work, error);
