@@ -7,12 +7,19 @@
 #
 #   scripts/test.sh            everything
 #   FUZZ_SECONDS=0 scripts/test.sh   skips the fuzzing run
+#   GUI_TESTS=0 scripts/test.sh      skips the GUI tests
+#
+# The GUI tests leave screenshots of the windows they worked in
+# build/win64/tests/gui/screenshots/<locale>/ (BMP) and out/test-screenshots/
+# (PNG).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 REPO=$PWD
 FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 TEST_TIMEOUT=${TEST_TIMEOUT:-600}
+GUI_TESTS=${GUI_TESTS:-1}
+GUI_TEST_TIMEOUT=${GUI_TEST_TIMEOUT:-180}
 
 "$REPO/scripts/install-deps.sh"
 
@@ -125,9 +132,113 @@ win64_run_test() {
   fi
 }
 
+# The GUI tests start Install.exe and work its windows. Each test runs alone
+# in its own copy of the booted prefix, so none sees another's windows,
+# files or registry; the folder C:\setup-tests\gui_tests\ holds the test
+# program with everything built beside it (Install.exe, the planted DLL, the
+# control program).
+GUI_DIR=build/win64/tests/gui
+
+# Prints the names (Suite.Test) of the tests in gui_tests.exe.
+gui_list_tests() {
+  local prefix dir suite line
+  prefix=$(wine_env_fresh_prefix)
+  dir="$prefix/drive_c/setup-tests/gui_tests"
+  mkdir -p "$dir"
+  cp "$GUI_DIR/gui_tests.exe" "$dir/"
+  (cd "$dir" && WINE_RUN_TIMEOUT=60 wine_run "$prefix" 'C:\setup-tests\gui_tests\gui_tests.exe' --gtest_list_tests) \
+    </dev/null 2>/dev/null | sed 's/\r$//' | while IFS= read -r line; do
+    case $line in
+    "  "*) line=${line#  }; echo "$suite${line%% *}" ;;
+    *.) suite=$line ;;
+    esac
+  done
+  wine_env_stop_prefix "$prefix"
+  rm -rf "$prefix"
+}
+
+# gui_run_test TEST LOCALE ACP: one GUI test in a fresh prefix, with Wine in
+# LOCALE, whose ANSI code page the test checks against ACP.
+gui_run_test() {
+  local test=$1 locale=$2 acp=$3 prefix dir log rc shots
+  prefix=$(wine_env_fresh_prefix)
+  dir="$prefix/drive_c/setup-tests/gui_tests"
+  mkdir -p "$dir"
+  find "$GUI_DIR" -maxdepth 1 -type f \( -name '*.exe' -o -name '*.dll' -o -name '*.dat' \) -exec cp {} "$dir/" \;
+  log="$WINE_ENV_ROOT/gui-$locale-$test.log"
+  set +e
+  # A planted DLL that lacks the functions the system wants makes Wine
+  # complain once per call; the log keeps those lines, the output does not.
+  (cd "$dir" && GUI_TESTS_ACP=$acp WINE_ENV_LOCALE=$locale WINE_RUN_TIMEOUT=$GUI_TEST_TIMEOUT \
+    wine_run "$prefix" 'C:\setup-tests\gui_tests\gui_tests.exe' --gtest_filter="$test") \
+    </dev/null 2>&1 | sed -u 's/\r$//' | tee "$log" | grep -v '^wine: Call from .* to unimplemented function'
+  rc=${PIPESTATUS[0]}
+  set -e
+  shots="$GUI_DIR/screenshots/${locale%%.*}"
+  mkdir -p "$shots"
+  if [ -d "$dir/screenshots" ]; then
+    cp "$dir"/screenshots/*.bmp "$shots/" 2>/dev/null || true
+  fi
+  wine_env_stop_prefix "$prefix"
+  rm -rf "$prefix"
+  if [ "$rc" -ne 0 ]; then
+    echo "$test: exit status $rc$([ "$rc" -eq 124 ] && echo " (timed out after $GUI_TEST_TIMEOUT s)")"
+    return 1
+  fi
+  if ! grep -q '^\[  PASSED  \] 1 test' "$log"; then
+    echo "$test: no '[  PASSED  ] 1 test' line in its output"
+    return 1
+  fi
+}
+
+# gui_tests LOCALE ACP: every GUI test, each in its own prefix; then the
+# screenshots as PNG under out/test-screenshots/.
+gui_tests() {
+  local locale=$1 acp=$2 tests=() test failures=() bmp out
+  mapfile -t tests < <(gui_list_tests)
+  if [ ${#tests[@]} -eq 0 ]; then
+    echo "gui_tests.exe lists no tests"
+    return 1
+  fi
+  rm -rf "$GUI_DIR/screenshots/${locale%%.*}"
+  for test in "${tests[@]}"; do
+    echo "--- $test ($locale)"
+    gui_run_test "$test" "$locale" "$acp" || failures+=("$test")
+  done
+  out="out/test-screenshots/${locale%%.*}"
+  rm -rf "$out"
+  mkdir -p "$out"
+  for bmp in "$GUI_DIR/screenshots/${locale%%.*}"/*.bmp; do
+    [ -f "$bmp" ] && convert "$bmp" "$out/$(basename "$bmp" .bmp).png"
+  done
+  echo "${#tests[@]} GUI tests in $locale, ${#failures[@]} failed${failures[*]:+: ${failures[*]}}; screenshots in $out/"
+  [ ${#failures[@]} -eq 0 ]
+}
+
+# The Western run: a copy of the booted prefix in which Wine finds the
+# dialogs' font, 宋体 (SimSun), also outside a Chinese locale, as Windows
+# does. Wine knows that name only in a Chinese locale and ignores the
+# template's character set, so it is told which font it names there.
+gui_tests_western() {
+  local template="$WINE_ENV_ROOT/prefix.western"
+  rm -rf "$template"
+  cp -a "$WINE_ENV_TEMPLATE" "$template"
+  if ! (cd "$WINE_ENV_ROOT" &&
+    WINEPREFIX="$template" LC_ALL=C.UTF-8 "$WINE_BIN" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+      /v '宋体' /d 'WenQuanYi Zen Hei' /f >/dev/null 2>&1 &&
+    WINEPREFIX="$template" timeout 120 "$WINESERVER_BIN" -w); then
+    echo "could not set up the Western prefix"
+    return 1
+  fi
+  local rc=0
+  WINE_ENV_TEMPLATE=$template gui_tests C.UTF-8 1252 || rc=$?
+  rm -rf "$template"
+  return $rc
+}
+
 win64_tests() {
   local exes=()
-  mapfile -t exes < <(find build/win64/tests -name '*_tests.exe' -type f | sort)
+  mapfile -t exes < <(find build/win64/tests -name '*_tests.exe' -type f ! -name gui_tests.exe | sort)
   if [ ${#exes[@]} -eq 0 ]; then
     echo "no *_tests.exe under build/win64/tests"
     echo "FAIL  win64: no test programs were built" >>"$RESULTS"
@@ -145,6 +256,16 @@ win64_tests() {
   for exe in "${exes[@]}"; do
     step "win64: $(basename "$exe")" win64_run_test "$exe" || true
   done
+  if [ "$GUI_TESTS" = 0 ]; then
+    skip "win64: gui_tests.exe (GUI_TESTS=0)"
+  elif [ ! -f "$GUI_DIR/gui_tests.exe" ]; then
+    echo "FAIL  win64: gui_tests.exe was not built" >>"$RESULTS"
+  else
+    # Chinese Windows (code page 936), then a Western one (1252), where the
+    # program's own texts must read the same.
+    step "win64: gui_tests.exe, Chinese locale" gui_tests zh_CN.UTF-8 936 || true
+    step "win64: gui_tests.exe, Western locale" gui_tests_western || true
+  fi
   wine_env_cleanup
 }
 

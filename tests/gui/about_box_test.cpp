@@ -19,7 +19,7 @@ TEST_F(AboutBoxTest, MatchesItsTemplateOverADisabledMainWindow)
 {
     const HWND about = OpenAbout();
     ASSERT_NE(about, nullptr) << "the About command did not open the About box";
-    Screenshot(L"about-box");
+    Screenshot(L"about-box", about);
 
     EXPECT_TRUE(HasStyle(about, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE,
                          WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -7,9 +8,21 @@ using namespace guitest;
 
 namespace {
 
+std::string CodePoints(const std::wstring& text)
+{
+    std::string out;
+    char code[16];
+    for (const wchar_t c : text) {
+        std::snprintf(code, sizeof code, "%sU+%04X", out.empty() ? "" : " ", static_cast<unsigned>(c));
+        out += code;
+    }
+    return out;
+}
+
 // test.sh runs the GUI tests in a Chinese locale (ANSI code page 936) and
 // again in a Western one (1252), saying which in GUI_TESTS_ACP. The
-// program's own texts live in UTF-16 and must read the same in both.
+// program's own texts live in UTF-16 and must read the same in both, and the
+// dialogs' font must have their characters.
 using CodePageTest = InstallTest;
 
 TEST_F(CodePageTest, ChineseTextsAreExactWhateverTheAnsiCodePage)
@@ -23,7 +36,7 @@ TEST_F(CodePageTest, ChineseTextsAreExactWhateverTheAnsiCodePage)
 
     struct Text {
         HWND dialog;
-        int id; // 0: the dialog's caption
+        int id; // 0: the dialog's caption; IDC_STATIC: a text read above
         std::wstring expected;
     };
     std::vector<Text> texts = {
@@ -47,12 +60,25 @@ TEST_F(CodePageTest, ChineseTextsAreExactWhateverTheAnsiCodePage)
     }
     EXPECT_EQ(aboutLines, (std::vector<std::wstring>{L"Install 1.0 版", L"版权所有 (C) 2026 Tollvik"}));
 
+    texts.push_back({m_main, IDC_STATIC, L"安装 Ombrel"});
+    for (const std::wstring& line : aboutLines)
+        texts.push_back({about, IDC_STATIC, line});
     for (const Text& text : texts) {
-        const HWND window = text.id ? GetDlgItem(text.dialog, text.id) : text.dialog;
-        ASSERT_NE(window, nullptr);
-        EXPECT_EQ(Utf8(gui::WindowText(window)), Utf8(text.expected));
+        SCOPED_TRACE(Utf8(text.expected));
+        if (text.id != IDC_STATIC) {
+            const HWND window = text.id ? GetDlgItem(text.dialog, text.id) : text.dialog;
+            ASSERT_NE(window, nullptr);
+            EXPECT_EQ(Utf8(gui::WindowText(window)), Utf8(text.expected));
+        }
+        // Captions are drawn in the system's caption font; the rest in the
+        // dialog's own.
+        if (text.id != 0) {
+            const std::optional<std::wstring> missing = gui::MissingGlyphs(text.dialog, text.expected);
+            ASSERT_TRUE(missing) << "the dialog's font was not found";
+            EXPECT_EQ(CodePoints(*missing), "") << "characters the dialog's font shows as boxes";
+        }
     }
-    Screenshot(L"about-box-code-page-" + std::to_wstring(acp));
+    Screenshot(L"about-box-code-page-" + std::to_wstring(acp), about);
     gui::ClickButton(about, IDOK);
     EXPECT_TRUE(gui::WaitForGone(about));
 }

@@ -668,10 +668,9 @@ INT_PTR CALLBACK ProbeProc(HWND, UINT, WPARAM, LPARAM)
     return FALSE;
 }
 
-// Base units of a dialog with `font`, measured on a hidden empty dialog of
-// this process made with the same font: the same dialog manager and fonts
-// give the same units as in the target.
-std::optional<DialogUnits> UnitsForFont(const TemplateFont& font)
+// A hidden empty dialog of this process made with `font`: the same dialog
+// manager and fonts make it the font and units the target's dialog has.
+HWND CreateProbeDialog(const TemplateFont& font)
 {
     std::vector<WORD> words;
     const auto dword = [&words](DWORD value) {
@@ -692,36 +691,70 @@ std::optional<DialogUnits> UnitsForFont(const TemplateFont& font)
     // Templates must be DWORD-aligned.
     std::vector<DWORD> aligned((words.size() + 1) / 2);
     std::memcpy(aligned.data(), words.data(), words.size() * sizeof(WORD));
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(aligned.data()),
+                                      nullptr, ProbeProc, 0);
+}
 
-    const OwnWindow probe(CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                                     reinterpret_cast<LPCDLGTEMPLATEW>(aligned.data()), nullptr,
-                                                     ProbeProc, 0));
+std::optional<DialogUnits> UnitsOfOwnDialog(HWND dialog)
+{
+    // 400 x 800 units are exactly 100 base units either way.
     RECT rect = {0, 0, 400, 800};
-    if (!probe.Get() || !MapDialogRect(probe.Get(), &rect))
+    if (!MapDialogRect(dialog, &rect))
         return std::nullopt;
-    DialogUnits units;
-    units.baseX = rect.right / 100;
-    units.baseY = rect.bottom / 100;
-    return units;
+    return DialogUnits{static_cast<int>(rect.right / 100), static_cast<int>(rect.bottom / 100)};
+}
+
+bool IsOwnWindow(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId == GetCurrentProcessId();
 }
 
 } // namespace
 
 std::optional<DialogUnits> MeasureDialogUnits(HWND dialog)
 {
-    // 400 x 800 units are exactly 100 base units either way.
-    RECT probe = {0, 0, 400, 800};
     std::optional<DialogUnits> units;
-    if (MapDialogRect(dialog, &probe)) {
-        units = DialogUnits{static_cast<int>(probe.right / 100), static_cast<int>(probe.bottom / 100)};
+    if (IsOwnWindow(dialog)) {
+        units = UnitsOfOwnDialog(dialog);
     } else if (const std::optional<TemplateFont> font = FontOfTemplate(dialog)) {
-        // Another process's dialog (Wine answers MapDialogRect only for the
-        // caller's own dialogs).
-        units = UnitsForFont(*font);
+        // Wine answers MapDialogRect only for the caller's own dialogs.
+        const OwnWindow probe(CreateProbeDialog(*font));
+        if (probe.Get())
+            units = UnitsOfOwnDialog(probe.Get());
     }
     if (!units || units->baseX <= 0 || units->baseY <= 0)
         return std::nullopt;
     return units;
+}
+
+std::optional<std::wstring> MissingGlyphs(HWND dialog, const std::wstring& text)
+{
+    std::optional<OwnWindow> probe;
+    HWND fontSource = dialog;
+    if (!IsOwnWindow(dialog)) {
+        const std::optional<TemplateFont> font = FontOfTemplate(dialog);
+        if (!font)
+            return std::nullopt;
+        probe.emplace(CreateProbeDialog(*font));
+        fontSource = probe->Get();
+    }
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(fontSource, WM_GETFONT, 0, 0));
+    const ScreenDc screen;
+    if (!font || !screen.Get())
+        return std::nullopt;
+    const Selection selected(screen.Get(), font);
+    std::vector<WORD> glyphs(text.size());
+    if (!text.empty() && GetGlyphIndicesW(screen.Get(), text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                                          GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+        return std::nullopt;
+    std::wstring missing;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (glyphs[i] == 0xFFFF)
+            missing += text[i];
+    }
+    return missing;
 }
 
 std::vector<ControlInfo> ListControls(HWND dialog)
@@ -905,20 +938,29 @@ std::optional<std::vector<MenuItem>> SystemMenuItems(HWND window)
 
 // ---- Files ------------------------------------------------------------------
 
-bool SaveScreenshot(const std::wstring& path)
+namespace {
+
+// Pixels of `area` of the screen, 24 bits, rows bottom-up and padded to four
+// bytes as a BMP file stores them.
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::vector<BYTE> bits;
+};
+
+std::optional<Capture> CaptureScreen(const RECT& area)
 {
     const ScreenDc screen;
-    if (!screen.Get())
-        return false;
-    const int width = GetDeviceCaps(screen.Get(), HORZRES);
-    const int height = GetDeviceCaps(screen.Get(), VERTRES);
-    if (width <= 0 || height <= 0)
-        return false;
+    Capture capture;
+    capture.width = area.right - area.left;
+    capture.height = area.bottom - area.top;
+    if (!screen.Get() || capture.width <= 0 || capture.height <= 0)
+        return std::nullopt;
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up, as BMP files store rows
+    info.bmiHeader.biWidth = capture.width;
+    info.bmiHeader.biHeight = capture.height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
@@ -926,26 +968,74 @@ bool SaveScreenshot(const std::wstring& path)
     const GdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     const MemoryDc memory(screen.Get());
     if (!bitmap.Get() || !bits || !memory.Get())
-        return false;
+        return std::nullopt;
     {
         const Selection selected(memory.Get(), bitmap.Get());
-        if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), 0, 0, SRCCOPY))
-            return false;
+        if (!BitBlt(memory.Get(), 0, 0, capture.width, capture.height, screen.Get(), area.left, area.top, SRCCOPY))
+            return std::nullopt;
     }
     GdiFlush();
+    const std::size_t stride = (static_cast<std::size_t>(capture.width) * 3 + 3) & ~static_cast<std::size_t>(3);
+    const auto* first = static_cast<const BYTE*>(bits);
+    capture.bits.assign(first, first + stride * static_cast<std::size_t>(capture.height));
+    return capture;
+}
 
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~static_cast<std::size_t>(3);
-    const std::size_t imageSize = stride * static_cast<std::size_t>(height);
+} // namespace
+
+bool WaitForPainted(HWND window, DWORD timeoutMs)
+{
+    if (!IsWindow(window))
+        return false;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored);
+    std::optional<Capture> last;
+    bool gone = false;
+    const bool settled = WaitUntil(
+        [&] {
+            RECT area = {};
+            if (!IsWindowVisible(window) || !GetWindowRect(window, &area)) {
+                gone = true;
+                return true;
+            }
+            std::optional<Capture> now = CaptureScreen(area);
+            const bool same = now && last && now->width == last->width && now->height == last->height &&
+                              now->bits == last->bits;
+            last = std::move(now);
+            return same;
+        },
+        timeoutMs);
+    return settled && !gone;
+}
+
+bool SaveScreenshot(const std::wstring& path)
+{
+    const ScreenDc screen;
+    if (!screen.Get())
+        return false;
+    const RECT whole = {0, 0, GetDeviceCaps(screen.Get(), HORZRES), GetDeviceCaps(screen.Get(), VERTRES)};
+    const std::optional<Capture> capture = CaptureScreen(whole);
+    if (!capture)
+        return false;
+
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = capture->width;
+    header.biHeight = capture->height; // bottom-up
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(capture->bits.size());
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42; // "BM"
     file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = static_cast<DWORD>(file.bfOffBits + imageSize);
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(imageSize);
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + capture->bits.size());
 
     const UniqueHandle out(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return out && WriteAll(out.Get(), &file, sizeof(file)) &&
-           WriteAll(out.Get(), &info.bmiHeader, sizeof(info.bmiHeader)) && WriteAll(out.Get(), bits, imageSize);
+    return out && WriteAll(out.Get(), &file, sizeof(file)) && WriteAll(out.Get(), &header, sizeof(header)) &&
+           WriteAll(out.Get(), capture->bits.data(), capture->bits.size());
 }
 
 std::wstring ExeFolder()

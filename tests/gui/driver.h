@@ -58,6 +58,8 @@ private:
 };
 
 // Variables set in (or added to) the driver's own environment for a child.
+// Wine takes its own settings (WINEDLLOVERRIDES, WINEDEBUG, ...) from the
+// driver's Unix environment instead: setting them here has no effect there.
 using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // A program started by the driver. Move-only. The destructor ends the
@@ -197,6 +199,12 @@ struct DialogUnits {
 // is not.
 std::optional<DialogUnits> MeasureDialogUnits(HWND dialog);
 
+// The characters of `text` that the font of `dialog` has no glyph for (they
+// show as boxes), found like MeasureDialogUnits finds the units; nullopt
+// when the font cannot be found. Fonts the system falls back to are not
+// looked at.
+std::optional<std::wstring> MissingGlyphs(HWND dialog, const std::wstring& text);
+
 // The dialog's direct child controls in Z order, which is template order
 // unless the program reordered them.
 std::vector<ControlInfo> ListControls(HWND dialog);
@@ -251,6 +259,13 @@ std::optional<std::vector<MenuItem>> ReadMenu(HMENU menu);
 std::optional<std::vector<MenuItem>> SystemMenuItems(HWND window);
 
 // ---- Files --------------------------------------------------------------
+
+// Makes `window` and its children repaint now and waits until its pixels on
+// the screen are the same in two captures kPollMs apart (the system copies
+// painted windows to the display asynchronously); false after `timeoutMs`
+// or once the window is gone.
+// Call it before a screenshot.
+bool WaitForPainted(HWND window, DWORD timeoutMs = 5000);
 
 // Saves the whole screen as a 24-bit BMP at `path`.
 bool SaveScreenshot(const std::wstring& path);

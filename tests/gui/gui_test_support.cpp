@@ -18,8 +18,9 @@ std::string Utf8(const std::wstring& text)
     return out;
 }
 
-void Screenshot(const std::wstring& name)
+void Screenshot(const std::wstring& name, HWND window)
 {
+    EXPECT_TRUE(gui::WaitForPainted(window)) << "the window did not settle on the screen";
     const std::wstring folder = gui::ExeFolder() + L"screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring path = folder + L"\\" + name + L".bmp";

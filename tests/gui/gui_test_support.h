@@ -26,9 +26,10 @@ inline std::wstring InstallExe()
 
 std::string Utf8(const std::wstring& text);
 
-// Saves a screenshot as screenshots\<name>.bmp beside the test program;
-// failing to save one fails the test.
-void Screenshot(const std::wstring& name);
+// Saves a screenshot as screenshots\<name>.bmp beside the test program,
+// once `window` (the one the picture is about) has painted; failing to save
+// one fails the test.
+void Screenshot(const std::wstring& name, HWND window);
 
 // The main window is the program's dialog with the Install button.
 inline HWND WaitForMainWindow(const gui::Process& process)

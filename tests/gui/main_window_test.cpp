@@ -11,7 +11,7 @@ using MainWindowTest = InstallTest;
 
 TEST_F(MainWindowTest, MatchesItsTemplate)
 {
-    Screenshot(L"main-window");
+    Screenshot(L"main-window", m_main);
     EXPECT_EQ(Utf8(gui::WindowText(m_main)), Utf8(kMainCaption));
     EXPECT_TRUE(HasStyle(m_main, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_MINIMIZEBOX | WS_VISIBLE,
                          WS_CHILD | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_DISABLED));
@@ -63,8 +63,9 @@ TEST_F(MainWindowTest, IsCentredOnTheWorkArea)
 TEST_F(MainWindowTest, SystemMenuEndsWithTheAboutCommand)
 {
     ASSERT_TRUE(gui::PostSysCommand(m_main, SC_KEYMENU, L' '));
-    ASSERT_NE(gui::WaitForPopupMenu(m_process.Id()), nullptr) << "the system menu did not open";
-    Screenshot(L"system-menu");
+    const HWND menu = gui::WaitForPopupMenu(m_process.Id());
+    ASSERT_NE(menu, nullptr) << "the system menu did not open";
+    Screenshot(L"system-menu", menu);
     gui::PressKey(m_main, VK_END);
     gui::PressKey(m_main, VK_RETURN);
     const HWND about = WaitForAboutBox(m_process);

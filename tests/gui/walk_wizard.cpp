@@ -92,7 +92,7 @@ public:
         if (box) {
             const std::wstring text = gui::MessageBoxText(box);
             Say("confirmation box: " + Utf8(text));
-            Shot(L"04-confirmation");
+            Shot(L"04-confirmation", box);
             if (!GetDlgItem(box, IDYES))
                 return Fail("the box has no Yes button: the program refused the target folder");
             gui::AnswerMessageBox(box, IDYES);
@@ -110,7 +110,7 @@ public:
         finishQuery.absentIds = {IDC_LICENSE_TEXT, IDC_PROGRESS};
         if (progress) {
             Say("progress page: up");
-            Shot(L"05-progress");
+            Shot(L"05-progress", progress);
         } else if (!gui::FindDialog(m_process.Id(), finishQuery)) {
             return Fail("the progress page did not appear within " + std::to_string(kPageTimeoutMs / 1000) + " s");
         } else {
@@ -122,7 +122,7 @@ public:
             [&] {
                 if (const HWND message = gui::WaitForMessageBox(m_process.Id(), {}, 0)) {
                     Say("message box during the installation: " + Utf8(gui::MessageBoxText(message)));
-                    Shot(L"05-message");
+                    Shot(L"05-message", message);
                     gui::AnswerMessageBox(message, IDOK);
                     gui::WaitForGone(message, 5000);
                 }
@@ -133,7 +133,7 @@ public:
         if (!finish)
             return Fail("the finish page did not appear within " + std::to_string(kInstallTimeoutMs / 1000) + " s");
         Say("finish page: " + Utf8(gui::WindowText(GetDlgItem(finish, IDC_STATUS_TEXT))));
-        Shot(L"06-finish");
+        Shot(L"06-finish", finish);
         if (!Press(finish, IDOK, "完成"))
             return 1;
 
@@ -158,7 +158,7 @@ private:
         // The page takes its input once its modal loop runs.
         gui::WaitUntil([page] { return IsWindowEnabled(page) && gui::FocusedWindow(page) != nullptr; }, 5000);
         Say(std::string(name) + ": " + Utf8(gui::WindowText(page)));
-        Shot(shot);
+        Shot(shot, page);
         return page;
     }
 
@@ -172,8 +172,14 @@ private:
         return true;
     }
 
-    void Shot(const std::wstring& name)
+    // A screenshot once `window` (if any) has painted; none when the window
+    // went away first.
+    void Shot(const std::wstring& name, HWND window)
     {
+        if (window && !gui::WaitForPainted(window) && !IsWindowVisible(window)) {
+            Say("  (gone before it could be photographed)");
+            return;
+        }
         const std::wstring path = m_shots + name + L".bmp";
         if (!gui::SaveScreenshot(path))
             Say("could not save " + Utf8(path));
@@ -186,7 +192,7 @@ private:
             if (IsWindowVisible(window))
                 Say("  window up: " + Utf8(gui::ClassName(window)) + " \"" + Utf8(gui::WindowText(window)) + "\"");
         }
-        Shot(L"99-failure");
+        Shot(L"99-failure", nullptr);
         return 1;
     }
 
