@@ -11,10 +11,14 @@ namespace {
 
 constexpr char kWaitMessage[] = "安装过程中不能关闭,请稍候.";
 
+// Sent by the worker with the UTF-8 text in lParam; returns once dismissed.
+constexpr UINT WM_SHOW_INSTALL_MESSAGE = WM_APP + 1;
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CProgressDlg, CDialog)
     ON_WM_SYSCOMMAND()
+    ON_MESSAGE(WM_SHOW_INSTALL_MESSAGE, OnShowMessage)
 END_MESSAGE_MAP()
 
 CProgressDlg::CProgressDlg() : CDialog(IDD), m_installer(*this) {}
@@ -97,7 +101,15 @@ void CProgressDlg::SetStatusText(const std::string& ansiText)
     m_stStatus.SetWindowTextAnsi(ansiText);
 }
 
+// The box belongs to the page, whatever window happens to be active when the
+// worker fails (the page may not even be activated yet): the page stays
+// disabled behind it until it is dismissed.
 void CProgressDlg::ShowMessage(const char* utf8Text)
 {
-    AfxMessageBox(utf8Text, MB_OK);
+    ::SendMessageW(m_hWnd, WM_SHOW_INSTALL_MESSAGE, 0, reinterpret_cast<LPARAM>(utf8Text));
+}
+
+LRESULT CProgressDlg::OnShowMessage(WPARAM, LPARAM lParam)
+{
+    return MessageBoxOver(m_hWnd, reinterpret_cast<const char*>(lParam), MB_OK);
 }

@@ -27,6 +27,8 @@ protected:
     void OnCancel() override;
     BOOL DestroyWindow() override;
     void OnSysCommand(UINT nID, LPARAM lParam);
+    // The worker's message, shown on the interface thread over this page.
+    LRESULT OnShowMessage(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // A modal message box, usable from the interface thread and from the worker.
@@ -9,6 +11,10 @@
 // front of it and keeps it disabled while it is up. Returns the button
 // pressed (IDOK, IDYES, IDNO, ...).
 int AfxMessageBox(const std::wstring& text, unsigned flags = 0, unsigned helpId = 0);
+
+// The same over a given window, for a message that belongs to that window
+// whichever window happens to be active.
+int MessageBoxOver(HWND owner, const char* utf8Text, unsigned flags = 0);
 
 // The same for one of the program's own texts, written in UTF-8 in the
 // sources, so it shows correctly whatever the machine's ANSI code page.

@@ -20,6 +20,8 @@ const MessageMapEntry* CCmdTarget::FindEntry(MessageMapEntry::Kind kind, UINT co
                 continue;
             if (kind == MessageMapEntry::Kind::Command && (entry->notifyCode != code || entry->id != id))
                 continue;
+            if (kind == MessageMapEntry::Kind::Message && entry->message != id)
+                continue;
             return entry;
         }
     }

@@ -11,17 +11,20 @@ class CCmdTarget;
 class CWnd;
 
 struct MessageMapEntry {
-    enum class Kind { End, Command, SysCommand, Paint, QueryDragIcon };
+    enum class Kind { End, Command, SysCommand, Paint, QueryDragIcon, Message };
     using VoidHandler = void (CCmdTarget::*)();
     using SysCommandHandler = void (CWnd::*)(UINT, LPARAM);
     using IconHandler = HCURSOR (CWnd::*)();
+    using MessageHandler = LRESULT (CWnd::*)(WPARAM, LPARAM);
 
     Kind kind = Kind::End;
     UINT notifyCode = 0; // WM_COMMAND notification code
     UINT id = 0;         // WM_COMMAND control or command ID
+    UINT message = 0;    // the message of an ON_MESSAGE entry
     VoidHandler onVoid = nullptr;
     SysCommandHandler onSysCommand = nullptr;
     IconHandler onIcon = nullptr;
+    MessageHandler onMessage = nullptr;
 };
 
 struct MessageMap {
@@ -64,6 +67,15 @@ inline MessageMapEntry QueryDragIconEntry(MessageMapEntry::IconHandler handler)
     return entry;
 }
 
+inline MessageMapEntry MessageEntry(UINT message, MessageMapEntry::MessageHandler handler)
+{
+    MessageMapEntry entry;
+    entry.kind = MessageMapEntry::Kind::Message;
+    entry.message = message;
+    entry.onMessage = handler;
+    return entry;
+}
+
 // Anything that can receive commands: windows and the application object.
 class CCmdTarget {
 public:
@@ -76,6 +88,7 @@ public:
 protected:
     static const MessageMap* GetThisMessageMap();
     virtual const MessageMap* GetMessageMap() const;
+    // `code` and `id` select a command entry; `id` alone an ON_MESSAGE entry.
     const MessageMapEntry* FindEntry(MessageMapEntry::Kind kind, UINT code = 0, UINT id = 0) const;
 };
 
@@ -107,5 +120,8 @@ protected:                                           \
     VoidEntry(MessageMapEntry::Kind::Paint, static_cast<MessageMapEntry::VoidHandler>(&ThisClass::OnPaint)),
 #define ON_WM_SYSCOMMAND() \
     SysCommandEntry(static_cast<MessageMapEntry::SysCommandHandler>(&ThisClass::OnSysCommand)),
+// A message of the program's own (WM_APP and up).
+#define ON_MESSAGE(message, handler) \
+    MessageEntry(message, static_cast<MessageMapEntry::MessageHandler>(&ThisClass::handler)),
 #define ON_WM_QUERYDRAGICON() \
     QueryDragIconEntry(static_cast<MessageMapEntry::IconHandler>(&ThisClass::OnQueryDragIcon)),

@@ -149,6 +149,10 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         }
         return false;
     default:
+        if (const MessageMapEntry* entry = FindEntry(MessageMapEntry::Kind::Message, 0, message)) {
+            *result = (this->*entry->onMessage)(wParam, lParam);
+            break;
+        }
         return false;
     }
     return !m_bDefaultWanted;

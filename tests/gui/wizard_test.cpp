@@ -840,14 +840,11 @@ const FailureCase kFailures[] = {
 INSTANTIATE_TEST_SUITE_P(Packages, WizardFailureTest, testing::ValuesIn(kFailures),
                          [](const testing::TestParamInfo<FailureCase>& param) { return std::string(param.param.name); });
 
-// DISABLED: the format message is shown from the installation's worker
-// thread, owned by whatever GetLastActivePopup of the main window is at that
-// moment. A package refused at once can beat the progress page's activation:
-// the box is then owned by the (hidden) main window and the progress page
-// stays enabled, so a click on the page raises it over the message. Seen in
-// about 1 of 9 walks under Wine. Enable once the message is shown on the
-// interface thread, owned by the page.
-TEST_F(WizardTest, DISABLED_FormatMessageIsModalToTheProgressPage)
+// A package refused at once can beat the progress page's activation: the
+// message must still belong to the page and keep it disabled, or a click on
+// the page would raise it over the message. Walked several times because
+// the race is not won every time.
+TEST_F(WizardTest, FormatMessageIsModalToTheProgressPage)
 {
     for (int walk = 1; walk <= 5; ++walk) {
         m_case = L"walk" + std::to_wstring(walk);
