@@ -5,8 +5,10 @@
 //
 // main window -> 安装 -> licence -> accept -> target folder -> 安装(&S) ->
 // confirmation box (Yes) -> progress -> finish -> 完成. Prints one line per
-// step; exits 0 when Install.exe has ended with exit code 0, 1 when a window
-// did not appear in time or the program failed (the line says which).
+// step; exits 0 when the installation succeeded and Install.exe ended with
+// exit code 0, 1 when a window did not appear in time, the program reported
+// an error or the finish page says the installation failed (the last line
+// says which), 2 on a wrong command line.
 #include <cstdio>
 #include <string>
 
@@ -118,9 +120,11 @@ public:
         }
 
         HWND finish = nullptr;
+        bool complained = false;
         gui::WaitUntil(
             [&] {
                 if (const HWND message = gui::WaitForMessageBox(m_process.Id(), {}, 0)) {
+                    complained = true;
                     Say("message box during the installation: " + Utf8(gui::MessageBoxText(message)));
                     Shot(L"05-message", message);
                     gui::AnswerMessageBox(message, IDOK);
@@ -132,7 +136,8 @@ public:
             kInstallTimeoutMs);
         if (!finish)
             return Fail("the finish page did not appear within " + std::to_string(kInstallTimeoutMs / 1000) + " s");
-        Say("finish page: " + Utf8(gui::WindowText(GetDlgItem(finish, IDC_STATUS_TEXT))));
+        const std::wstring headline = gui::WindowText(GetDlgItem(finish, IDC_STATUS_TEXT));
+        Say("finish page: " + Utf8(headline));
         Shot(L"06-finish", finish);
         if (!Press(finish, IDOK, "完成"))
             return 1;
@@ -141,6 +146,10 @@ public:
         if (!code)
             return Fail("Install.exe still runs " + std::to_string(kPageTimeoutMs / 1000) + " s after 完成");
         Say("Install.exe ended with exit code " + std::to_string(*code));
+        if (complained || headline != L"Ombrel 安装完成") {
+            Say("FAILED: the installation did not succeed");
+            return 1;
+        }
         return *code == 0 ? 0 : 1;
     }
 
