@@ -144,7 +144,9 @@ bool CTargetDir::StartFile(const std::vector<NativeString>& components, std::str
         error = shown + " exists and is not a plain file with a single link";
         return false;
     }
-    if (ftruncate(fd, 0) != 0 || fcntl(fd, F_SETFL, 0) != 0) {
+    // A new file is empty already. Truncating it anyway is not free: ext4
+    // then starts writing the file out when it is closed, once per file.
+    if ((info.st_size > 0 && ftruncate(fd, 0) != 0) || fcntl(fd, F_SETFL, 0) != 0) {
         error = "cannot write " + shown + ": " + LastErrorText();
         close(fd);
         return false;
