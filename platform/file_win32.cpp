@@ -20,6 +20,23 @@ OpenArgs ArgsFor(CFile::Mode mode)
 
 constexpr DWORD kMaxTransfer = std::numeric_limits<DWORD>::max() / 2;
 
+// Opens through create(access, disposition). Most files written are new:
+// creating them as new spares Wine the truncation it performs for
+// CREATE_ALWAYS even on a new file, which ext4 follows with a write-out when
+// the file is closed. An existing file is then truncated as before.
+template <typename Create>
+HANDLE OpenWith(CFile::Mode mode, Create create)
+{
+    const OpenArgs args = ArgsFor(mode);
+    if (mode == CFile::Mode::CreateWrite) {
+        const HANDLE created = create(args.access, static_cast<DWORD>(CREATE_NEW));
+        const DWORD error = GetLastError();
+        if (created != INVALID_HANDLE_VALUE || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS))
+            return created;
+    }
+    return create(args.access, args.disposition);
+}
+
 } // namespace
 
 CFile::~CFile()
@@ -30,17 +47,19 @@ CFile::~CFile()
 bool CFile::Open(const char* path, Mode mode)
 {
     Close();
-    const OpenArgs args = ArgsFor(mode);
     // No sharing: the file is ours alone until it is closed.
-    m_handle = CreateFileA(path, args.access, 0, nullptr, args.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_handle = OpenWith(mode, [path](DWORD access, DWORD disposition) {
+        return CreateFileA(path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    });
     return IsOpen();
 }
 
 bool CFile::Open(const std::filesystem::path& path, Mode mode)
 {
     Close();
-    const OpenArgs args = ArgsFor(mode);
-    m_handle = CreateFileW(path.c_str(), args.access, 0, nullptr, args.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_handle = OpenWith(mode, [&path](DWORD access, DWORD disposition) {
+        return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    });
     return IsOpen();
 }
 
