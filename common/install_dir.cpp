@@ -43,3 +43,19 @@ int CreateDirectoryChain(std::string path)
     }
     return 0;
 }
+
+void CFolderMaker::CreateFor(const std::string& path)
+{
+    const CodePage codePage(GetACP());
+    std::size_t last = std::string::npos;
+    for (std::size_t at = codePage.FindBackslash(path, 3); at != std::string::npos;
+         at = codePage.FindBackslash(path, at + 1)) {
+        last = at;
+        // Equal bytes up to a separator are equal characters, so a level
+        // that the previous path shares was made by the previous call.
+        if (at < m_passed.size() && m_passed.compare(0, at + 1, path, 0, at + 1) == 0)
+            continue;
+        CreateDirectoryA(path.substr(0, at + 1).c_str(), nullptr);
+    }
+    m_passed = last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}

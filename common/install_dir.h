@@ -17,3 +17,16 @@ std::string GetInstallerDir();
 // passed on; what follows the last backslash (a file name) is not created.
 // Failures are ignored: they surface when the file is opened. Returns 0.
 int CreateDirectoryChain(std::string path);
+
+// CreateDirectoryChain for the files of one installation, in order. Levels
+// that the previous call created or passed are not asked for again, so the
+// files of one folder cost the system nothing: only the levels where a path
+// leaves the previous one are created.
+class CFolderMaker {
+public:
+    void CreateFor(const std::string& path);
+
+private:
+    // The previous path up to and including its last backslash.
+    std::string m_passed;
+};

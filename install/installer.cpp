@@ -61,7 +61,8 @@ int CPackageInstaller::InstallFiles()
     m_host.SetProgressRange(scale.Range());
 
     const std::string logPath = g_strInstallDir + kInstallLogName;
-    CreateDirectoryChain(g_strInstallDir);
+    CFolderMaker folders;
+    folders.CreateFor(g_strInstallDir);
     CFile log;
     if (!log.Open(logPath.c_str(), CFile::Mode::CreateWrite))
         return Fail(INSTALL_E_CREATE, kLogCreateMessage);
@@ -77,7 +78,7 @@ int CPackageInstaller::InstallFiles()
             return Fail(INSTALL_E_CREATE, kLogCreateMessage);
 
         const std::string targetPath = g_strInstallDir + name;
-        CreateDirectoryChain(targetPath);
+        folders.CreateFor(targetPath);
         m_host.SetStatusText(targetPath);
 
         CFile target;

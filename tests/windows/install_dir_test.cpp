@@ -61,4 +61,30 @@ TEST_F(InstallDirTest, DriveRootAndShortPathsCreateNothing)
     EXPECT_FALSE(Exists("Q:\\no"));
 }
 
+TEST_F(InstallDirTest, FolderMakerAsksOnlyWhereAPathLeavesThePreviousOne)
+{
+    CFolderMaker folders;
+    folders.CreateFor(m_root + "a\\b\\1.txt");
+    EXPECT_TRUE(IsDirectory(m_root + "a\\b"));
+    // A level the previous path passed is not asked for again: removed
+    // behind the maker's back, it stays away until a path returns to it.
+    ASSERT_TRUE(RemoveDirectoryA((m_root + "a\\b").c_str()));
+    folders.CreateFor(m_root + "a\\b\\2.txt");
+    EXPECT_FALSE(Exists(m_root + "a\\b"));
+    folders.CreateFor(m_root + "a\\c\\d\\3.txt");
+    EXPECT_TRUE(IsDirectory(m_root + "a\\c\\d"));
+    folders.CreateFor(m_root + "a\\b\\4.txt");
+    EXPECT_TRUE(IsDirectory(m_root + "a\\b"));
+
+    if (GetACP() != 936)
+        GTEST_SKIP() << "needs the code page 936 locale";
+    // The bytes "x\x81\x5C" begin both paths, but 0x5C is a trail byte there:
+    // the second path shares no level below the root with the first.
+    folders.CreateFor(m_root + "x\x81\x5C\\f.txt");
+    folders.CreateFor(m_root + "x\x81\x5Cy\\g.txt");
+    EXPECT_TRUE(IsDirectory(m_root + "x\x81\x5C"));
+    EXPECT_TRUE(IsDirectory(m_root + "x\x81\x5Cy"));
+    EXPECT_FALSE(Exists(m_root + "x\x81"));
+}
+
 } // namespace
