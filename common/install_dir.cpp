@@ -36,11 +36,7 @@ std::string GetInstallerDir()
 
 int CreateDirectoryChain(std::string path)
 {
-    const CodePage codePage(GetACP());
-    for (std::size_t at = codePage.FindBackslash(path, 3); at != std::string::npos;
-         at = codePage.FindBackslash(path, at + 1)) {
-        CreateDirectoryA(path.substr(0, at + 1).c_str(), nullptr);
-    }
+    CFolderMaker().CreateFor(path);
     return 0;
 }
 
