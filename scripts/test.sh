@@ -10,8 +10,8 @@
 #   GUI_TESTS=0 scripts/test.sh      skips the GUI tests
 #
 # The GUI tests leave screenshots of the windows they worked in
-# build/win64/tests/gui/screenshots/<locale>/ (BMP) and out/test-screenshots/
-# (PNG).
+# build/win64/tests/gui/screenshots/<program>-<locale>/ (BMP) and
+# out/test-screenshots/<program>-<locale>/ (PNG).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -132,24 +132,37 @@ win64_run_test() {
   fi
 }
 
-# The GUI tests start Install.exe and work its windows. Each test runs alone
-# in its own copy of the booted prefix, so none sees another's windows,
-# files or registry; the folder C:\setup-tests\gui_tests\ holds the test
-# program with everything built beside it (Install.exe, the planted DLL, the
-# control program).
+# The GUI test programs (tests/gui/*_tests.exe) start Install.exe and work
+# its windows. Each test runs alone in its own copy of the booted prefix, so
+# none sees another's windows, files or registry; its folder
+# C:\setup-tests\<program>\ holds the test program with everything built
+# beside it (Install.exe, the sample product, the planted DLL, ...).
 GUI_DIR=build/win64/tests/gui
 
-# Prints the names (Suite.Test) of the tests in gui_tests.exe.
-gui_list_tests() {
-  local prefix dir suite line
+# gui_prefix EXE: a fresh prefix with EXE's folder copied to
+# C:\setup-tests\<name>\; prints the prefix.
+gui_prefix() {
+  local exe=$1 prefix dir
   prefix=$(wine_env_fresh_prefix)
-  dir="$prefix/drive_c/setup-tests/gui_tests"
+  dir="$prefix/drive_c/setup-tests/$(basename "$exe" .exe)"
   mkdir -p "$dir"
-  cp "$GUI_DIR/gui_tests.exe" "$dir/"
-  (cd "$dir" && WINE_RUN_TIMEOUT=60 wine_run "$prefix" 'C:\setup-tests\gui_tests\gui_tests.exe' --gtest_list_tests) \
+  find "$(dirname "$exe")" -maxdepth 1 -type f \( -name '*.exe' -o -name '*.dll' -o -name '*.dat' \) \
+    -exec cp {} "$dir/" \;
+  echo "$prefix"
+}
+
+# gui_list_tests EXE: prints the names (Suite.Test) of the tests in EXE.
+gui_list_tests() {
+  local exe=$1 name prefix suite line
+  name=$(basename "$exe" .exe)
+  prefix=$(gui_prefix "$exe")
+  (cd "$prefix/drive_c/setup-tests/$name" &&
+    WINE_RUN_TIMEOUT=60 wine_run "$prefix" "C:\\setup-tests\\$name\\$name.exe" --gtest_list_tests) \
     </dev/null 2>/dev/null | sed 's/\r$//' | while IFS= read -r line; do
+    # Disabled tests are listed too, but a filter naming one runs nothing.
     case $line in
-    "  "*) line=${line#  }; echo "$suite${line%% *}" ;;
+    "  DISABLED_"*) ;;
+    "  "*) line=${line#  }; [[ $suite == DISABLED_* || $suite == */DISABLED_* ]] || echo "$suite${line%% *}" ;;
     *.) suite=$line ;;
     esac
   done
@@ -157,25 +170,23 @@ gui_list_tests() {
   rm -rf "$prefix"
 }
 
-# gui_run_test TEST LOCALE ACP: one GUI test in a fresh prefix, with Wine in
-# LOCALE, whose ANSI code page the test checks against ACP.
+# gui_run_test EXE TEST LOCALE ACP SHOTS: one test of EXE in a fresh prefix,
+# with Wine in LOCALE, whose ANSI code page the test may check against ACP;
+# its screenshots are copied to SHOTS.
 gui_run_test() {
-  local test=$1 locale=$2 acp=$3 prefix dir log rc shots
-  prefix=$(wine_env_fresh_prefix)
-  dir="$prefix/drive_c/setup-tests/gui_tests"
-  mkdir -p "$dir"
-  find "$GUI_DIR" -maxdepth 1 -type f \( -name '*.exe' -o -name '*.dll' -o -name '*.dat' \) -exec cp {} "$dir/" \;
-  log="$WINE_ENV_ROOT/gui-$locale-$test.log"
+  local exe=$1 test=$2 locale=$3 acp=$4 shots=$5 name prefix dir log rc
+  name=$(basename "$exe" .exe)
+  prefix=$(gui_prefix "$exe")
+  dir="$prefix/drive_c/setup-tests/$name"
+  log="$WINE_ENV_ROOT/$name-$locale-${test//\//_}.log"
   set +e
   # A planted DLL that lacks the functions the system wants makes Wine
   # complain once per call; the log keeps those lines, the output does not.
   (cd "$dir" && GUI_TESTS_ACP=$acp WINE_ENV_LOCALE=$locale WINE_RUN_TIMEOUT=$GUI_TEST_TIMEOUT \
-    wine_run "$prefix" 'C:\setup-tests\gui_tests\gui_tests.exe' --gtest_filter="$test") \
+    wine_run "$prefix" "C:\\setup-tests\\$name\\$name.exe" --gtest_filter="$test") \
     </dev/null 2>&1 | sed -u 's/\r$//' | tee "$log" | grep -v '^wine: Call from .* to unimplemented function'
   rc=${PIPESTATUS[0]}
   set -e
-  shots="$GUI_DIR/screenshots/${locale%%.*}"
-  mkdir -p "$shots"
   if [ -d "$dir/screenshots" ]; then
     cp "$dir"/screenshots/*.bmp "$shots/" 2>/dev/null || true
   fi
@@ -191,36 +202,40 @@ gui_run_test() {
   fi
 }
 
-# gui_tests LOCALE ACP: every GUI test, each in its own prefix; then the
-# screenshots as PNG under out/test-screenshots/.
+# gui_tests EXE LOCALE ACP: every test of EXE, each in its own prefix. The
+# screenshots land in $GUI_DIR/screenshots/<program>-<locale>/ and as PNG in
+# out/test-screenshots/<program>-<locale>/.
 gui_tests() {
-  local locale=$1 acp=$2 tests=() test failures=() bmp out
-  mapfile -t tests < <(gui_list_tests)
+  local exe=$1 locale=$2 acp=$3 tests=() test failures=() shots bmp out
+  mapfile -t tests < <(gui_list_tests "$exe")
   if [ ${#tests[@]} -eq 0 ]; then
-    echo "gui_tests.exe lists no tests"
+    echo "$(basename "$exe") lists no tests"
     return 1
   fi
-  rm -rf "$GUI_DIR/screenshots/${locale%%.*}"
+  shots="$GUI_DIR/screenshots/$(basename "$exe" .exe)-${locale%%.*}"
+  rm -rf "$shots"
+  mkdir -p "$shots"
   for test in "${tests[@]}"; do
     echo "--- $test ($locale)"
-    gui_run_test "$test" "$locale" "$acp" || failures+=("$test")
+    gui_run_test "$exe" "$test" "$locale" "$acp" "$shots" || failures+=("$test")
   done
-  out="out/test-screenshots/${locale%%.*}"
+  out="out/test-screenshots/$(basename "$shots")"
   rm -rf "$out"
   mkdir -p "$out"
-  for bmp in "$GUI_DIR/screenshots/${locale%%.*}"/*.bmp; do
+  for bmp in "$shots"/*.bmp; do
     [ -f "$bmp" ] && convert "$bmp" "$out/$(basename "$bmp" .bmp).png"
   done
-  echo "${#tests[@]} GUI tests in $locale, ${#failures[@]} failed${failures[*]:+: ${failures[*]}}; screenshots in $out/"
+  echo "${#tests[@]} tests in $locale, ${#failures[@]} failed${failures[*]:+: ${failures[*]}}; screenshots in $out/"
   [ ${#failures[@]} -eq 0 ]
 }
 
-# The Western run: a copy of the booted prefix in which Wine finds the
-# dialogs' font, 宋体 (SimSun), also outside a Chinese locale, as Windows
-# does. Wine knows that name only in a Chinese locale and ignores the
-# template's character set, so it is told which font it names there.
+# gui_tests_western EXE: gui_tests in a Western locale (code page 1252), in
+# copies of a prefix in which Wine finds the dialogs' font, 宋体 (SimSun),
+# also outside a Chinese locale, as Windows does. Wine knows that name only
+# in a Chinese locale and ignores the template's character set, so it is
+# told which font the name stands for there.
 gui_tests_western() {
-  local template="$WINE_ENV_ROOT/prefix.western"
+  local exe=$1 template="$WINE_ENV_ROOT/prefix.western" rc=0
   rm -rf "$template"
   cp -a "$WINE_ENV_TEMPLATE" "$template"
   if ! (cd "$WINE_ENV_ROOT" &&
@@ -230,15 +245,15 @@ gui_tests_western() {
     echo "could not set up the Western prefix"
     return 1
   fi
-  local rc=0
-  WINE_ENV_TEMPLATE=$template gui_tests C.UTF-8 1252 || rc=$?
+  WINE_ENV_TEMPLATE=$template gui_tests "$exe" C.UTF-8 1252 || rc=$?
   rm -rf "$template"
   return $rc
 }
 
 win64_tests() {
-  local exes=()
-  mapfile -t exes < <(find build/win64/tests -name '*_tests.exe' -type f ! -name gui_tests.exe | sort)
+  local exes=() gui_exes=()
+  mapfile -t exes < <(find build/win64/tests -path "$GUI_DIR" -prune -o -name '*_tests.exe' -type f -print | sort)
+  mapfile -t gui_exes < <(find "$GUI_DIR" -maxdepth 1 -name '*_tests.exe' -type f 2>/dev/null | sort)
   if [ ${#exes[@]} -eq 0 ]; then
     echo "no *_tests.exe under build/win64/tests"
     echo "FAIL  win64: no test programs were built" >>"$RESULTS"
@@ -257,14 +272,20 @@ win64_tests() {
     step "win64: $(basename "$exe")" win64_run_test "$exe" || true
   done
   if [ "$GUI_TESTS" = 0 ]; then
-    skip "win64: gui_tests.exe (GUI_TESTS=0)"
-  elif [ ! -f "$GUI_DIR/gui_tests.exe" ]; then
-    echo "FAIL  win64: gui_tests.exe was not built" >>"$RESULTS"
+    skip "win64: GUI tests (GUI_TESTS=0)"
+  elif [ ${#gui_exes[@]} -eq 0 ]; then
+    echo "FAIL  win64: no GUI test programs were built" >>"$RESULTS"
   else
-    # Chinese Windows (code page 936), then a Western one (1252), where the
-    # program's own texts must read the same.
-    step "win64: gui_tests.exe, Chinese locale" gui_tests zh_CN.UTF-8 936 || true
-    step "win64: gui_tests.exe, Western locale" gui_tests_western || true
+    # In Chinese Windows (code page 936); the program's own texts also in a
+    # Western one (1252), where they must read the same.
+    for exe in "${gui_exes[@]}"; do
+      step "win64: $(basename "$exe"), Chinese locale" gui_tests "$exe" zh_CN.UTF-8 936 || true
+    done
+    if [ -f "$GUI_DIR/gui_tests.exe" ]; then
+      step "win64: gui_tests.exe, Western locale" gui_tests_western "$GUI_DIR/gui_tests.exe" || true
+    else
+      echo "FAIL  win64: gui_tests.exe was not built" >>"$RESULTS"
+    fi
   fi
   wine_env_cleanup
 }
