@@ -6,6 +6,8 @@
 #include <cwctype>
 #include <memory>
 
+#include "platform/dialog_font.h"
+
 namespace gui {
 
 namespace {
@@ -740,7 +742,9 @@ std::optional<std::wstring> MissingGlyphs(HWND dialog, const std::wstring& text)
         probe.emplace(CreateProbeDialog(*font));
         fontSource = probe->Get();
     }
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(fontSource, WM_GETFONT, 0, 0));
+    // The font the program's controls end up with: the template's, or the
+    // program's fallback when that one lacks their characters.
+    const HFONT font = UseFontWithProgramCharacters(fontSource);
     const ScreenDc screen;
     if (!font || !screen.Get())
         return std::nullopt;

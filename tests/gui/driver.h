@@ -199,10 +199,10 @@ struct DialogUnits {
 // is not.
 std::optional<DialogUnits> MeasureDialogUnits(HWND dialog);
 
-// The characters of `text` that the font of `dialog` has no glyph for (they
-// show as boxes), found like MeasureDialogUnits finds the units; nullopt
-// when the font cannot be found. Fonts the system falls back to are not
-// looked at.
+// The characters of `text` that the font `dialog` draws with has no glyph
+// for (they show as boxes): its template's font, or the font the program
+// falls back to when that one lacks the program's characters. Found like
+// MeasureDialogUnits finds the units; nullopt when the font cannot be found.
 std::optional<std::wstring> MissingGlyphs(HWND dialog, const std::wstring& text);
 
 // The dialog's direct child controls in Z order, which is template order
