@@ -270,6 +270,9 @@ bool WaitForPainted(HWND window, DWORD timeoutMs = 5000);
 // Saves the whole screen as a 24-bit BMP at `path`.
 bool SaveScreenshot(const std::wstring& path);
 
+// `text` in UTF-8, for messages and comparisons in test output.
+std::string Utf8(const std::wstring& text);
+
 // The driver program's own folder, with a trailing backslash.
 std::wstring ExeFolder();
 

@@ -24,7 +24,7 @@ inline std::wstring InstallExe()
     return gui::ExeFolder() + L"Install.exe";
 }
 
-std::string Utf8(const std::wstring& text);
+using gui::Utf8;
 
 // Saves a screenshot as screenshots\<name>.bmp beside the test program,
 // once `window` (the one the picture is about) has painted; failing to save

@@ -17,22 +17,11 @@
 
 namespace {
 
+using gui::Utf8;
+
 constexpr DWORD kPageTimeoutMs = 30000;
 // The progress page stays up as long as the installation runs.
 constexpr DWORD kInstallTimeoutMs = 300000;
-
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                            nullptr);
-    return out;
-}
 
 // Message texts hold line breaks; a step is one line.
 std::string OneLine(std::string text)
