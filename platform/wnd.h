@@ -52,6 +52,9 @@ protected:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 private:
+    // Runs the message map's handler, if any; false when there is none.
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
     bool m_bDefaultWanted = false;
 };
 

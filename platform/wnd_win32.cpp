@@ -118,7 +118,17 @@ BOOL CWnd::DestroyWindow()
 bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     *result = 0;
+    // A handler may run a modal loop whose messages come back here: each
+    // message keeps its own answer to "default processing wanted".
+    const bool outerDefaultWanted = m_bDefaultWanted;
     m_bDefaultWanted = false;
+    const bool handled = Dispatch(message, wParam, lParam, result) && !m_bDefaultWanted;
+    m_bDefaultWanted = outerDefaultWanted;
+    return handled;
+}
+
+bool CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
     switch (message) {
     case WM_COMMAND: {
         const UINT id = LOWORD(wParam);
@@ -155,5 +165,5 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         }
         return false;
     }
-    return !m_bDefaultWanted;
+    return true;
 }
