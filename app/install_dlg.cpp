@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/about_dlg.h"
+#include "app/about_menu.h"
 #include "platform/app.h"
 
 BEGIN_MESSAGE_MAP(CInstallDlg, CDialog)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/about_menu.h"
 #include "platform/dialog.h"
 #include "res/resource.h"
 

@@ -99,6 +99,21 @@ win_build() {
   cmake --build --preset "$1"
 }
 
+# gtest_outcome LABEL STATUS TIMEOUT LOG PASSED: succeeds when a GoogleTest
+# run exited with 0 and its log has a line starting with PASSED; otherwise
+# says why and fails.
+gtest_outcome() {
+  local label=$1 rc=$2 timeout=$3 log=$4 passed=$5
+  if [ "$rc" -ne 0 ]; then
+    echo "$label: exit status $rc$([ "$rc" -eq 124 ] && echo " (timed out after $timeout s)")"
+    return 1
+  fi
+  if ! awk -v p="$passed" 'index($0, p) == 1 { found = 1 } END { exit !found }' "$log"; then
+    echo "$label: no '$passed' line in its output"
+    return 1
+  fi
+}
+
 # Runs one Windows test program in its own copy of the booted prefix, from
 # C:\setup-tests\<name>\, where the tests expect to find their data files.
 win64_run_test() {
@@ -122,14 +137,7 @@ win64_run_test() {
   wine_env_stop_prefix "$prefix"
   umount "$small" 2>/dev/null || true
   rm -rf "$prefix"
-  if [ "$rc" -ne 0 ]; then
-    echo "$name: exit status $rc$([ "$rc" -eq 124 ] && echo " (timed out after $TEST_TIMEOUT s)")"
-    return 1
-  fi
-  if ! grep -q '^\[  PASSED  \]' "$log"; then
-    echo "$name: no '[  PASSED  ]' line in its output"
-    return 1
-  fi
+  gtest_outcome "$name" "$rc" "$TEST_TIMEOUT" "$log" '[  PASSED  ]'
 }
 
 # The GUI test programs (tests/gui/*_tests.exe) start Install.exe and work
@@ -192,14 +200,7 @@ gui_run_test() {
   fi
   wine_env_stop_prefix "$prefix"
   rm -rf "$prefix"
-  if [ "$rc" -ne 0 ]; then
-    echo "$test: exit status $rc$([ "$rc" -eq 124 ] && echo " (timed out after $GUI_TEST_TIMEOUT s)")"
-    return 1
-  fi
-  if ! grep -q '^\[  PASSED  \] 1 test' "$log"; then
-    echo "$test: no '[  PASSED  ] 1 test' line in its output"
-    return 1
-  fi
+  gtest_outcome "$test" "$rc" "$GUI_TEST_TIMEOUT" "$log" '[  PASSED  ] 1 test'
 }
 
 # gui_tests EXE LOCALE ACP: every test of EXE, each in its own prefix. The
